@@ -4,6 +4,7 @@
 // goes in here, in kUsedMessageCodes, and in every data/catalogue/*.tsv file.
 
 #include <array>
+#include <cstddef>
 
 namespace msg {
 
@@ -55,6 +56,34 @@ constexpr int Tachograph = 697;
 constexpr int VexaLanguageFirst = 524;      // 524 .. 546: the Vexa's display languages
 constexpr int VexaLanguageLast = 546;
 
+// The Vexa's display language list: entry i (what the Vexa receives) shows
+// text kVexaLanguageCodes[i]. The last seven entries were added out of order.
+constexpr std::array<int, 23> kVexaLanguageCodes = {
+    524, // French
+    525, // English
+    526, // Spanish
+    527, // German
+    528, // Italian
+    529, // Portuguese
+    530, // Greek (English)
+    531, // Dutch
+    532, // Swedish
+    533, // Danish
+    534, // Finnish
+    535, // Norwegian
+    536, // Czech
+    537, // Hungarian
+    538, // Polish
+    539, // Romanian
+    544, // Slovene
+    540, // Lithuanian
+    545, // Bulgarian
+    543, // Estonian
+    541, // Slovak
+    542, // Latvian
+    546, // Russian
+};
+
 // Texts for the result codes that have no message of their own above, so that
 // no failure is ever shown without an explanation.
 constexpr int ResultBadFrame = 802;         // -2
@@ -72,5 +101,87 @@ constexpr int ResultClockRefused75 = 821;   // -111
 constexpr int ResultUnknown = 899;          // any other code: "Unexpected result code"
 
 // The program's own texts beyond the original windows (CLI, spool); 900 and up.
+
+// The text of a worker or exchange result code (0 is success and has none).
+constexpr int ResultMessageCode(int resultCode)
+{
+    switch (resultCode) {
+    case -1: return PortOrNoAnswer;
+    case -2: return ResultBadFrame;
+    case -3: return ResultBadChecksum;
+    case -8: return DataFileInvalid;
+    case -100: return ResultEndOfData;
+    case -101: return ResultNoAnswer;
+    case -102: return ResultRefused;
+    case -103: return ResultRefused71;
+    case -104: return ResultRefused72;
+    case -105: return ResultRefused73;
+    case -106: return ResultOpenRefused80;
+    case -107: return ResultOpenRefused81;
+    case -108: return ResultBlockRefused;
+    case -109: return DataFileEmpty;
+    case -110: return DownloadCancelled;
+    case -111: return ResultClockRefused75;
+    default: return ResultUnknown;
+    }
+}
+
+// Every code the program looks up. A new constant above goes in here too.
+constexpr auto kUsedMessageCodes = std::to_array<int>({
+    NoIdentificationName, NoPortSelected, PortOrNoAnswer, DataFileInvalid, DownloadCancelled, DataFileEmpty,
+    PartTagInvalid, NoIdentificationNumber, ArchiveWriteFailed, NoF0Tag, NoF1Tag, StatusEntry, LogEntry,
+    SettingsSent, SettingsFailed, DestinationUnusable,
+
+    DateWord, TimeWord, UseVexaClock, LabelSelectPort, GroupComPort, PortOther, KeepDataFile, Configuration,
+    Downloading, Cancel, SelectDefaultOptions, LabelLanguage, LabelMode, LastDaysMode, CompanyMode, SmartCard,
+    Destination, Overview, Activities, EventsFaults, DetailedSpeed, TechnicalData, FileExtensions, WorkshopMode,
+    Ok, Tachograph,
+
+    524, 525, 526, 527, 528, 529, 530, 531, 532, 533, 534, 535, 536, 537, 538, 539,
+    540, 541, 542, 543, 544, 545, 546,
+
+    ResultBadFrame, ResultBadChecksum, ResultEndOfData, ResultNoAnswer, ResultRefused, ResultRefused71,
+    ResultRefused72, ResultRefused73, ResultOpenRefused80, ResultOpenRefused81, ResultBlockRefused,
+    ResultClockRefused75, ResultUnknown,
+});
+
+namespace detail {
+constexpr bool Contains(int code)
+{
+    for (int c : kUsedMessageCodes)
+        if (c == code)
+            return true;
+    return false;
+}
+constexpr bool AllDistinct()
+{
+    for (std::size_t i = 0; i < kUsedMessageCodes.size(); ++i)
+        for (std::size_t j = i + 1; j < kUsedMessageCodes.size(); ++j)
+            if (kUsedMessageCodes[i] == kUsedMessageCodes[j])
+                return false;
+    return true;
+}
+constexpr bool CoversVexaLanguages()
+{
+    for (int c = VexaLanguageFirst; c <= VexaLanguageLast; ++c)
+        if (!Contains(c))
+            return false;
+    for (int c : kVexaLanguageCodes)
+        if (c < VexaLanguageFirst || c > VexaLanguageLast)
+            return false;
+    return true;
+}
+constexpr bool CoversResults()
+{
+    for (int r = -120; r <= 0; ++r)
+        if (!Contains(ResultMessageCode(r)))
+            return false;
+    return true;
+}
+} // namespace detail
+
+static_assert(detail::AllDistinct(), "a message code is listed twice");
+static_assert(detail::CoversVexaLanguages(), "the Vexa language list and its codes disagree");
+static_assert(detail::CoversResults(), "a result code maps to a text that is not in kUsedMessageCodes");
 
 } // namespace msg
