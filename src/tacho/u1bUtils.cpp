@@ -3,7 +3,7 @@
 #include <cstring>
 
 ETachoError::ETachoError(const std::string& what, std::size_t offset)
-    : std::runtime_error(what + " at offset " + std::to_string(offset)), offset_(offset)
+    : std::runtime_error(what + " at offset " + std::to_string(offset)), reason_(what), offset_(offset)
 {
 }
 

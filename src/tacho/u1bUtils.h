@@ -19,8 +19,11 @@ class ETachoError : public std::runtime_error {
 public:
     ETachoError(const std::string& what, std::size_t offset);
     std::size_t Offset() const { return offset_; }
+    // What was being read, without the offset.
+    const std::string& Reason() const { return reason_; }
 
 private:
+    std::string reason_;
     std::size_t offset_;
 };
 
