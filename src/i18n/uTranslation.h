@@ -9,6 +9,8 @@
 //   26 the result exceeds the byte budget     29 the column is not text
 //   27 a column asked of a result with none   30 there is no current row
 
+#include "uMessageCodes.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -145,5 +147,6 @@ QString MessageTextIn(int language, int code);
 // MessageTextIn(CurrentLanguage(), code).
 QString MessageText(int code);
 
-// The text for a worker or exchange result code, through msg::ResultMessageCode.
+// The message code and the text for a worker or exchange result code.
+using msg::ResultMessageCode;
 QString ResultText(int resultCode);
