@@ -49,12 +49,12 @@ void TCardActivityDailyRecord::LoadFromStream(TMemoryStream& stream)
     changes_.clear();
     if (activityRecordLength == 0)
         return;
-    // 11 still gives no change (the division truncates toward zero).
     if (activityRecordLength <= 10)
         throw ETachoError("range error: activityRecordLength " + std::to_string(activityRecordLength) +
                               " of a daily activity record",
                           start);
-    const std::size_t n = (activityRecordLength - kHeaderSize) / 2;
+    // Signed on purpose: 11 gives -1 / 2, which is 0.
+    const auto n = static_cast<std::size_t>((static_cast<int>(activityRecordLength) - static_cast<int>(kHeaderSize)) / 2);
     if (kHeaderSize + 2 * n > stream.Size())
         throw ETachoError("daily activity record of " + std::to_string(activityRecordLength) +
                               " bytes in " + std::to_string(stream.Size()) + " bytes of data",
