@@ -34,17 +34,25 @@ TvexaMessage::TvexaMessage(std::span<const std::uint8_t> bytes)
 
 std::uint8_t TvexaMessage::Checksum() const
 {
+    const std::int32_t end = std::min<std::int32_t>(Length, static_cast<std::int32_t>(Data.size())) - 3;
     std::uint8_t sum = 0;
-    for (std::int32_t i = 1; i <= Length - 3; ++i)
+    for (std::int32_t i = 1; i <= end; ++i)
         sum ^= Data[static_cast<std::size_t>(i)];
     return sum;
 }
 
 int TvexaMessage::Validate() const
 {
-    if (Length < 1 || Data[0] != kStx || (Length < 2 || Data[1] != kSecond) || Data[static_cast<std::size_t>(Length) - 1] != kEtx)
+    // Length and Data are public: never index past what is really there.
+    if (Length < 0 || static_cast<std::size_t>(Length) != Data.size())
+        return kFrameBadLength;
+    if (Length < 2 || Data[0] != kStx || Data[1] != kSecond || Data[static_cast<std::size_t>(Length) - 1] != kEtx)
         return kFrameBadDelimiters;
     if (Length < 5 || (Data[3] * 256 + Data[4]) + 7 != Length)
+        return kFrameBadLength;
+    // A length field of 0 leaves no status byte: the checksum would be read
+    // as the status, and a data length of -1 follow.
+    if (Length < 8)
         return kFrameBadLength;
     if (Checksum() != Data[static_cast<std::size_t>(Length) - 2])
         return kFrameBadChecksum;
@@ -66,9 +74,10 @@ std::uint8_t TvexaMessage::DataByte(std::size_t i) const
 std::span<const std::uint8_t> TvexaMessage::Payload() const
 {
     const int declared = DataLength();
-    if (declared <= 0 || Data.size() <= 6)
+    // Checksum and ETX are never data, even when the length field says so.
+    if (declared <= 0 || Data.size() <= 8)
         return {};
-    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(declared), Data.size() - 6);
+    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(declared), Data.size() - 8);
     return std::span<const std::uint8_t>(Data).subspan(6, n);
 }
 
