@@ -7,3 +7,5 @@
 
 int RunProbe(const QStringList& args);
 int RunFetch(const QStringList& args);
+int RunInspect(const QStringList& args);
+int RunVerify(const QStringList& args);

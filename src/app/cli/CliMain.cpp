@@ -18,6 +18,8 @@ struct Command {
 const Command kCommands[] = {
     {"probe", "ask the Vexa for its configuration handshake", RunProbe},
     {"fetch", "copy the Vexa's raw data file to a file, keeping it on the Vexa", RunFetch},
+    {"inspect", "show what a card image or VU download holds, or its identification", RunInspect},
+    {"verify", "check the certificates and signatures of a card image or VU download", RunVerify},
 };
 
 void PrintUsage(FILE* out)

@@ -1,0 +1,252 @@
+// pellkit-cli verify FILE: opens the certificate chain of a card image or VU
+// overview with the trusted roots and checks the signatures it can.
+
+#include "CliCommands.h"
+#include "CliImage.h"
+
+#include "uCard1BElementaryFiles.h"
+#include "uCard1BFile.h"
+#include "uCertificates.h"
+#include "uTachy1BStruct.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <exception>
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace {
+
+QString Latin1(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+
+// Collects the verdict lines; any line that is not a success fails the run.
+class TReport {
+public:
+    explicit TReport(QTextStream& out) : out_(out) {}
+    void Line(const QString& subject, const QString& verdict, bool ok)
+    {
+        out_ << subject << ": " << verdict << '\n';
+        if (!ok)
+            ++failures_;
+    }
+    int Failures() const { return failures_; }
+
+private:
+    QTextStream& out_;
+    int failures_ = 0;
+};
+
+bool IsTrustedKey(const TCertificateStore& store, const TCertificate* certificate)
+{
+    for (const auto& key : store.TrustedKeys())
+        if (key.get() == certificate)
+            return true;
+    return false;
+}
+
+// Where a valid certificate's chain ends: its root, and the authority between.
+QString ChainText(const TCertificateStore& store, const TCertificate& certificate)
+{
+    const TCertificate* authority = FindCertificate(store, certificate.AuthorityReferenceText());
+    if (!authority || IsTrustedKey(store, authority))
+        return QStringLiteral("valid, chains to root ") + Latin1(certificate.AuthorityReferenceText());
+    return QStringLiteral("valid, signed by ") + Latin1(authority->HolderReferenceText()) +
+           QStringLiteral(", chains to root ") + Latin1(authority->AuthorityReferenceText());
+}
+
+void ReportCertificate(TReport& report, const TCertificateStore& store, const QString& subject, const TCertificate& c)
+{
+    const QString authority = Latin1(c.AuthorityReferenceText());
+    if (!c.Opened())
+        report.Line(subject, QStringLiteral("not opened (authority %1 is not known)").arg(authority), false);
+    else if (!c.Valid())
+        report.Line(subject, QStringLiteral("invalid (does not open with the key of %1)").arg(authority), false);
+    else
+        report.Line(subject, ChainText(store, c), true);
+}
+
+// Files the card download never signs.
+bool IsUnsignedFile(int slot)
+{
+    return slot == T1BDriverCard::kICC || slot == T1BDriverCard::kIC || slot == T1BDriverCard::kCardCertificate ||
+           slot == T1BDriverCard::kCACertificate;
+}
+
+// Blocks that the EU layout does not have, found by stepping from header to
+// header by the announced lengths: such an image cannot be checked.
+QString ForeignLayout(const std::vector<std::uint8_t>& bytes, std::size_t start)
+{
+    std::set<std::uint16_t> unknownFiles;
+    std::set<std::uint8_t> unknownKinds;
+    std::set<std::uint16_t> signatureLengths;
+    std::size_t at = start;
+    while (at + 5 <= bytes.size()) {
+        const auto fid = static_cast<std::uint16_t>(bytes[at] << 8 | bytes[at + 1]);
+        const std::uint8_t kind = bytes[at + 2];
+        const auto length = static_cast<std::uint16_t>(bytes[at + 3] << 8 | bytes[at + 4]);
+        if (T1BDriverCard::SlotOfFid(fid) < 0)
+            unknownFiles.insert(fid);
+        else if (kind > 1)
+            unknownKinds.insert(kind);
+        else if (kind == 1 && length != TEFFile::kSignatureSize)
+            signatureLengths.insert(length);
+        at += 5 + std::size_t{length};
+    }
+    QStringList parts;
+    for (std::uint16_t fid : unknownFiles)
+        parts << QStringLiteral("unknown file %1h").arg(Latin1(Hex4(fid)));
+    for (std::uint8_t kind : unknownKinds)
+        parts << QStringLiteral("blocks of kind %1h").arg(Latin1(Hex2(kind)));
+    for (std::uint16_t length : signatureLengths)
+        parts << QStringLiteral("signature blocks of %1 bytes").arg(length);
+    return parts.join(QStringLiteral(", "));
+}
+
+const TEFFile* CertificateFile(const T1BDriverCard& card, int slot)
+{
+    const TEFFile* file = card.Slot(slot);
+    return file && file->HasData ? file : nullptr;
+}
+
+void VerifyCard(TReport& report, TCertificateStore& store, const std::vector<std::uint8_t>& bytes, std::size_t start)
+{
+    // Certificates and signatures found in a foreign layout would mean nothing.
+    if (const QString foreign = ForeignLayout(bytes, start); !foreign.isEmpty()) {
+        report.Line(QStringLiteral("card image"),
+                    QStringLiteral("not in the EU card layout (%1): cannot be verified").arg(foreign), false);
+        return;
+    }
+    TMemoryStream stream(bytes);
+    stream.SetPosition(start);
+    T1BDriverCard card;
+    card.LoadImage(stream);
+
+    const auto* caFile = dynamic_cast<const TEF_CA_Certificate*>(CertificateFile(card, T1BDriverCard::kCACertificate));
+    const auto* cardFile = dynamic_cast<const TEF_Card_Certificate*>(CertificateFile(card, T1BDriverCard::kCardCertificate));
+    const TCertificate* cardCertificate = nullptr;
+    if (!caFile) {
+        report.Line(QStringLiteral("member state certificate"), QStringLiteral("missing (no EF_CA_Certificate)"), false);
+    } else {
+        const TCertificate* ms = SetMemberStateCertificate(store, caFile->Data().data);
+        ReportCertificate(report, store, QStringLiteral("member state certificate"), *ms);
+    }
+    if (!cardFile) {
+        report.Line(QStringLiteral("card certificate"), QStringLiteral("missing (no EF_Card_Certificate)"), false);
+    } else {
+        // The equipment slot serves the card's own certificate as well.
+        cardCertificate = SetVuCertificate(store, cardFile->Data().data);
+        ReportCertificate(report, store, QStringLiteral("card certificate"), *cardCertificate);
+    }
+
+    for (int slot = 0; slot < T1BDriverCard::kSlotCount; ++slot) {
+        const TEFFile* file = card.Slot(slot);
+        if (!file || IsUnsignedFile(slot))
+            continue;
+        const QString subject = QStringLiteral("signature of ") + QLatin1String(T1BDriverCard::SlotName(slot));
+        if (!file->HasData)
+            report.Line(subject, QStringLiteral("no data block to check it against"), false);
+        else if (!file->HasSignature)
+            report.Line(subject, QStringLiteral("missing"), false);
+        else if (!cardCertificate || !cardCertificate->Valid())
+            report.Line(subject, QStringLiteral("not checked (no valid card certificate)"), false);
+        else if (card.DataBody(*file).size() != file->BodyLength)
+            report.Line(subject, QStringLiteral("invalid (the data block is cut short)"), false);
+        else if (VerifySignature(card.DataBody(*file), file->Signature, *cardCertificate))
+            report.Line(subject, QStringLiteral("valid"), true);
+        else
+            report.Line(subject, QStringLiteral("invalid"), false);
+    }
+}
+
+void VerifyOverview(TReport& report, TCertificateStore& store, const std::vector<std::uint8_t>& bytes, std::size_t start)
+{
+    VerificationContext context;
+    context.CheckSignatures = true;
+    context.Store = &store;
+    TMemoryStream stream(bytes);
+    stream.SetPosition(start);
+    TF7601 overview(&context);
+    overview.LoadFromStream(stream);
+
+    ReportCertificate(report, store, QStringLiteral("member state certificate"), *context.MemberStateCertificate);
+    ReportCertificate(report, store, QStringLiteral("VU certificate"), *context.VuCertificate);
+    if (!context.VuCertificate->Valid())
+        report.Line(QStringLiteral("overview signature"), QStringLiteral("not checked (no valid VU certificate)"), false);
+    else
+        report.Line(QStringLiteral("overview signature"),
+                    overview.SignatureValid() ? QStringLiteral("valid") : QStringLiteral("invalid"),
+                    overview.SignatureValid());
+}
+
+} // namespace
+
+int RunVerify(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Opens the certificate chain of a driver card image or VU download with the trusted roots and checks "
+        "its signatures. Exit status 0 only when every certificate and signature is valid."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a card image or VU download"));
+    const QCommandLineOption keysOption(
+        QStringLiteral("keys"),
+        QStringLiteral("directory holding %1, the test root key (default: the program's directory)")
+            .arg(QLatin1String(kTestRootKeyFile)),
+        QStringLiteral("DIR"));
+    parser.addOption(keysOption);
+
+    QTextStream err(stderr);
+    if (!parser.parse(args)) {
+        err << "pellkit-cli verify: " << parser.errorText() << '\n';
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        QTextStream(stdout) << parser.helpText();
+        return 0;
+    }
+    if (parser.positionalArguments().size() != 1) {
+        err << "pellkit-cli verify: give exactly one FILE\n";
+        return 2;
+    }
+    const QString path = parser.positionalArguments().first();
+
+    QString error;
+    const auto bytes = ReadImageFile(path, error);
+    if (!bytes) {
+        err << "pellkit-cli verify: " << error << '\n';
+        return 1;
+    }
+    const TImage image = DetectImage(*bytes);
+    if (image.kind == TImageKind::Unknown) {
+        err << "pellkit-cli verify: " << NotAnImageMessage(path) << '\n';
+        return 1;
+    }
+
+    TCertificateStore store;
+    const QString keys = parser.isSet(keysOption) ? parser.value(keysOption) : QCoreApplication::applicationDirPath();
+    store.SetTrustedKeyDirectory(std::filesystem::path(keys.toStdU16String()));
+
+    QTextStream out(stdout);
+    TReport report(out);
+    try {
+        if (image.kind == TImageKind::DriverCard)
+            VerifyCard(report, store, *bytes, image.start);
+        else
+            VerifyOverview(report, store, *bytes, image.start);
+    } catch (const std::exception& e) {
+        out.flush();
+        err << "pellkit-cli verify: " << path << ": cannot read the "
+            << (image.kind == TImageKind::DriverCard ? "card image" : "VU overview") << ": " << e.what() << '\n';
+        return 1;
+    }
+    if (report.Failures() == 0) {
+        out << "verdict: every certificate and signature is valid\n";
+        return 0;
+    }
+    out << "verdict: not verified (" << report.Failures() << (report.Failures() == 1 ? " problem" : " problems")
+        << ")\n";
+    return 1;
+}
