@@ -14,7 +14,11 @@ constexpr int NoPortSelected = 139;
 constexpr int PortOrNoAnswer = 140;         // result -1
 constexpr int DataFileInvalid = 141;        // result -8
 constexpr int DownloadCancelled = 143;      // result -110
+constexpr int ConnectionResult = 148;       // settings/clock status line, followed by a result code
+constexpr int VexaAnswered = 149;           // followed by the handshake's two values "A, B"
 constexpr int DataFileEmpty = 151;          // result -109
+constexpr int SettingsWriteResult = 153;    // followed by the 71h result code
+constexpr int EndSettingsResult = 154;      // followed by the 72h result code
 constexpr int PartTagInvalid = 155;
 constexpr int NoIdentificationNumber = 156; // stands in for the card number
 constexpr int ArchiveWriteFailed = 157;
@@ -101,6 +105,12 @@ constexpr int ResultClockRefused75 = 821;   // -111
 constexpr int ResultUnknown = 899;          // any other code: "Unexpected result code"
 
 // The program's own texts beyond the original windows (CLI, spool); 900 and up.
+constexpr int SpoolFailed = 950;            // the safety copy failed, the Vexa keeps its data; %1 the reason
+constexpr int SpoolLeftover = 951;          // %1 the safety copy of a download not completely stored
+constexpr int StoreWrote = 930;             // "wrote %1 (%2 bytes)": file name, size
+constexpr int StoreSkippedIdentical = 931;  // "skipped %1 (identical file present)"
+constexpr int StoreWroteOtherName = 932;    // "wrote %1 (name taken)": the numbered name
+constexpr int EntryUnreadable = 933;        // an entry not stored; %1 the reader's reason
 
 // The text of a worker or exchange result code (0 is success and has none).
 constexpr int ResultMessageCode(int resultCode)
@@ -143,6 +153,10 @@ constexpr auto kUsedMessageCodes = std::to_array<int>({
     ResultBadFrame, ResultBadChecksum, ResultEndOfData, ResultNoAnswer, ResultRefused, ResultRefused71,
     ResultRefused72, ResultRefused73, ResultOpenRefused80, ResultOpenRefused81, ResultBlockRefused,
     ResultClockRefused75, ResultUnknown,
+
+    ConnectionResult, VexaAnswered, SettingsWriteResult, EndSettingsResult, SpoolFailed, SpoolLeftover,
+
+    StoreWrote, StoreSkippedIdentical, StoreWroteOtherName, EntryUnreadable,
 });
 
 namespace detail {

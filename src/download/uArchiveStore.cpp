@@ -1,0 +1,243 @@
+#include "uArchiveStore.h"
+
+#include "u1bUtils.h"
+#include "uCard1BFile.h"
+#include "uContainer.h"
+#include "uMessageCodes.h"
+#include "uTachy1BStruct.h"
+#include "uTranslation.h"
+
+#include <exception>
+#include <optional>
+#include <utility>
+
+namespace {
+
+// Below this a card archive holds no real image (a VU response has no minimum).
+constexpr std::size_t kMinimumArchive = 50;
+
+// A catalogue text where the names take 8-bit (Latin-1) text; a language
+// whose script Latin-1 cannot hold names in English instead.
+std::string CatalogueText8(int code)
+{
+    QString text = MessageText(code);
+    for (QChar c : text) {
+        if (c.unicode() > 0xFF) {
+            text = MessageTextIn(3, code);
+            break;
+        }
+    }
+    return text.toLatin1().toStdString();
+}
+
+struct TIdentity {
+    std::uint8_t nation = 0;
+    std::string cardNumber;
+    std::string registration;
+    std::string vin;
+    TArchiveTime when;
+};
+
+} // namespace
+
+TArchiveStore::TArchiveStore(TStoreOptions options, IStoreReporter& reporter)
+    : options_(std::move(options)), reporter_(reporter)
+{
+    if (!options_.now)
+        options_.now = ArchiveTimeNowLocal;
+}
+
+void TArchiveStore::Unsafe() { summary_.allSafe = false; }
+
+TStoreSummary TArchiveStore::StoreContainer(TMemoryStream& stream)
+{
+    summary_ = {};
+    surname_.clear();
+    firstNames_.clear();
+
+    stream.SetPosition(0);
+    std::uint8_t tag = 0;
+    if (!ReadContainerTag(stream, tag) || tag != container::kDataFileTag) {
+        reporter_.InformationBox(MessageText(msg::NoF0Tag));
+        Unsafe();
+        return summary_;
+    }
+    reporter_.StatusLine(QStringLiteral("F0 : ") + QString::number(ReadContainerLength(stream)));
+
+    // Every round consumes at least the entry tag, so the walk ends.
+    while (true) {
+        if (!ReadContainerTag(stream, tag) || tag != container::kEntryTag) {
+            reporter_.InformationBox(MessageText(msg::NoF1Tag));
+            Unsafe();
+            return summary_;
+        }
+        const std::uint32_t length = ReadContainerLength(stream);
+        reporter_.StatusLine(MessageText(msg::StatusEntry) + QString::number(length));
+        ++summary_.entries;
+        StoreEntry(stream, length);
+        if (stream.Position() >= stream.Size())
+            return summary_;
+    }
+}
+
+void TArchiveStore::StoreEntry(TMemoryStream& stream, std::uint32_t length)
+{
+    if (length == 0)
+        return;
+
+    TIdentity id;
+    id.when = options_.now();
+    bool writeFlag = false;
+    bool separateFlag = false;
+    const std::size_t start = stream.Position();
+    const std::size_t end = start + length;
+    TMemoryStream archive;
+    TMemoryStream separate;
+    // A part that cannot be read spoils the entry, but the walk goes on to the
+    // end of its parts so that the next entry starts where it should.
+    std::optional<QString> damage;
+
+    while (true) {
+        std::uint8_t tag = 0;
+        if (!ReadContainerTag(stream, tag)) {
+            damage = QStringLiteral("the entry runs past the end of the data");
+            break;
+        }
+        if (!container::IsPartTag(tag)) {
+            reporter_.InformationBox(MessageText(msg::PartTagInvalid));
+            Unsafe();
+            return;
+        }
+        const std::uint32_t partLength = ReadContainerLength(stream);
+        reporter_.StatusLine(QStringLiteral("PRT ") + QString::number(container::PartNumber(tag)) +
+                             QStringLiteral(" : ") + QString::number(partLength));
+        TMemoryStream part;
+        try {
+            part = ReadContainerPart(stream, partLength);
+        } catch (const std::exception& e) {
+            // The rest of the data is this part's own bytes: no tags to read there.
+            damage = QString::fromUtf8(e.what());
+            stream.SetPosition(stream.Size());
+            break;
+        }
+
+        try {
+            if (tag == container::kOverviewPart) {
+                part.SetPosition(2);
+                TF7601 overview;
+                overview.LoadFromStream(part);
+                id.nation = overview.RegistrationNation();
+                id.registration = Trim8(overview.RegistrationText());
+                id.vin = overview.VinText();
+                id.when = ArchiveTimeFromTimeReal(overview.CurrentDateTime());
+            } else if (tag == container::kCardViaVuPart || tag == container::kCardPart) {
+                part.SetPosition(tag == container::kCardViaVuPart ? 2 : 0);
+                T1BDriverCard card;
+                card.LoadIdentification(part);
+                if (card.HasIdentification()) {
+                    id.nation = card.IssuingNation();
+                    id.cardNumber = card.CardNumberText();
+                    surname_ = card.SurnameText();
+                    firstNames_ = card.FirstNamesText();
+                } else {
+                    id.nation = 0;
+                    id.cardNumber = CatalogueText8(msg::NoIdentificationNumber);
+                    surname_ = firstNames_ = CatalogueText8(msg::NoIdentificationName);
+                }
+                const std::optional<std::uint32_t> downloaded = card.LastDownloadTime();
+                id.when = tag == container::kCardPart && downloaded ? ArchiveTimeFromTimeReal(*downloaded)
+                                                                     : options_.now();
+            }
+        } catch (const std::exception& e) {
+            damage = QString::fromUtf8(e.what());
+        }
+
+        if (tag == container::kCardViaVuPart)
+            archive.Clear();
+        if (tag <= container::kCardPart)
+            archive.Write(part.Bytes());
+        if (tag == container::kOverviewPart || tag >= 0xA8) {
+            separate.Write(part.Bytes());
+            separateFlag = separateFlag || tag >= 0xA8;
+        }
+        if (tag >= 0xA2 && tag <= 0xA5)
+            writeFlag = true;
+
+        if (stream.Position() >= end)
+            break;
+    }
+
+    if (damage) {
+        reporter_.MessageBox(MessageText(msg::EntryUnreadable).arg(*damage));
+        Unsafe();
+        return;
+    }
+
+    std::string name;
+    std::string separateName;
+    if (!id.cardNumber.empty()) {
+        name = CardArchiveName(id.nation, id.cardNumber, surname_, firstNames_, id.when, options_.cardFormat);
+        writeFlag = true;
+    } else {
+        name = VehicleArchiveName(id.nation, id.registration, id.vin, id.when, options_.vehicleFormat);
+        if (separateFlag)
+            separateName = SpeedArchiveName(id.registration, id.vin, id.when);
+    }
+
+    // Each archive on its own: a failed main archive must not cost the separate one.
+    const auto attempt = [&](const std::string& shownName, auto&& write) {
+        try {
+            write();
+        } catch (const std::exception&) {
+            reporter_.MessageBox(MessageText(msg::ArchiveWriteFailed) + QLatin1Char(' ') + Latin1Name(shownName));
+            Unsafe();
+        }
+    };
+    archive.SetPosition(0);
+    if (writeFlag)
+        attempt(name, [&] { StoreArchive(name, archive); });
+    // A card entry with A8h..AFh parts has no separate name; it fails and is
+    // shown under the card archive's name.
+    if (separateFlag)
+        attempt(separateName.empty() ? name : separateName, [&] { WriteArchive(separate, separateName); });
+}
+
+void TArchiveStore::StoreArchive(const std::string& name, TMemoryStream& archive)
+{
+    archive.SetPosition(0);
+    std::uint8_t first = 0;
+    if (ReadContainerTag(archive, first) && first == 0x76) {
+        std::uint8_t second = 0;
+        ReadByte(archive, second);
+        if (second == 0x06) {
+            TMemoryStream image(archive.Bytes().subspan(2).data(), archive.Size() - 2);
+            if (image.Size() >= kMinimumArchive)
+                WriteArchive(image, name);
+            return;
+        }
+        WriteArchive(archive, name);
+        return;
+    }
+    if (archive.Size() >= kMinimumArchive)
+        WriteArchive(archive, name);
+}
+
+void TArchiveStore::WriteArchive(TMemoryStream& archive, const std::string& name)
+{
+    TArchiveReport report;
+    report.name = Latin1Name(name);
+    const TWriteResult result =
+        WriteArchiveFile(options_.destination, report.name, archive.Bytes(), options_.contentWriter);
+    report.outcome = result.outcome;
+    report.fileName = result.fileName;
+    report.bytes = static_cast<qint64>(archive.Size());
+    switch (result.outcome) {
+    case TArchiveOutcome::Written: ++summary_.written; break;
+    case TArchiveOutcome::SkippedIdentical: ++summary_.skippedIdentical; break;
+    case TArchiveOutcome::WrittenUnderOtherName: ++summary_.writtenUnderOtherName; break;
+    case TArchiveOutcome::Failed: ++summary_.failed; break;
+    }
+    reporter_.ArchiveStored(report);
+    if (result.outcome == TArchiveOutcome::Failed)
+        throw EArchiveWrite(result.error.toStdString());
+}

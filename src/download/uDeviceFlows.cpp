@@ -1,0 +1,193 @@
+#include "uDeviceFlows.h"
+
+#include "uArdoVexa.h"
+#include "uMessageCodes.h"
+#include "uTranslation.h"
+
+#include <QSettings>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+const QString kGroup = QStringLiteral("Vexa");
+
+#define PELLKIT_SETTINGS(s) QSettings s(QStringLiteral("Morvane"), QStringLiteral("Pellkit"))
+
+int ReadInt(const QSettings& s, const QString& key, int fallback)
+{
+    bool ok = false;
+    const int v = s.value(key).toInt(&ok);
+    return ok ? v : fallback;
+}
+
+bool ReadBool(const QSettings& s, const QString& key, bool fallback) { return ReadInt(s, key, fallback ? 1 : 0) != 0; }
+
+bool Saved(QSettings& s)
+{
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+// Opened here, closed on every way out.
+class TOpenPort {
+public:
+    explicit TOpenPort(ISerialPort& port) : port_(port) {}
+    ~TOpenPort()
+    {
+        if (!open_)
+            return;
+        try {
+            port_.Close();
+        } catch (...) {
+        }
+    }
+    TOpenPort(const TOpenPort&) = delete;
+    TOpenPort& operator=(const TOpenPort&) = delete;
+
+    bool Open(const QString& name)
+    {
+        try {
+            port_.SetName(name.toStdString());
+            port_.Open();
+            open_ = true;
+        } catch (const std::exception&) {
+            open_ = false;
+        }
+        return open_;
+    }
+
+private:
+    ISerialPort& port_;
+    bool open_ = false;
+};
+
+void Say(const TFlowStatus& status, int code, const QString& tail)
+{
+    if (status)
+        status(MessageText(code) + tail);
+}
+
+TVexaDateTime ToVexa(const QDateTime& local)
+{
+    const QDate d = local.date();
+    const QTime t = local.time();
+    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+}
+
+} // namespace
+
+TVexaSettings LoadVexaSettings(bool* keyExists)
+{
+    PELLKIT_SETTINGS(s);
+    s.beginGroup(kGroup);
+    TVexaSettings v;
+    if (keyExists)
+        *keyExists = !s.childKeys().isEmpty();
+    v.activities = ReadBool(s, QStringLiteral("Activity"), v.activities);
+    v.events = ReadBool(s, QStringLiteral("Events"), v.events);
+    v.overview = ReadBool(s, QStringLiteral("Overview"), v.overview);
+    v.speed = ReadBool(s, QStringLiteral("Speed"), v.speed);
+    v.technicalData = ReadBool(s, QStringLiteral("TechnicalData"), v.technicalData);
+    v.vexaLanguage = ReadInt(s, QStringLiteral("VexaLanguage"), v.vexaLanguage);
+    v.mode = ReadInt(s, QStringLiteral("Mode"), v.mode);
+    return v;
+}
+
+bool SaveVexaSettings(const TVexaSettings& v)
+{
+    PELLKIT_SETTINGS(s);
+    s.beginGroup(kGroup);
+    s.setValue(QStringLiteral("Activity"), v.activities ? 1 : 0);
+    s.setValue(QStringLiteral("Events"), v.events ? 1 : 0);
+    s.setValue(QStringLiteral("Overview"), v.overview ? 1 : 0);
+    s.setValue(QStringLiteral("Speed"), v.speed ? 1 : 0);
+    s.setValue(QStringLiteral("TechnicalData"), v.technicalData ? 1 : 0);
+    s.setValue(QStringLiteral("VexaLanguage"), v.vexaLanguage);
+    s.setValue(QStringLiteral("Mode"), v.mode);
+    s.endGroup();
+    return Saved(s);
+}
+
+int DialogMode(int savedMode)
+{
+    if (savedMode == 0 || savedMode == 1)
+        return savedMode;
+    return std::clamp(savedMode, kMinLastDays, kMaxLastDays);
+}
+
+int DialogVexaLanguage(int savedLanguage)
+{
+    return savedLanguage >= 0 && savedLanguage < kVexaLanguageCount ? savedLanguage : -1;
+}
+
+bool LoadUseRealtimeClock()
+{
+    PELLKIT_SETTINGS(s);
+    s.beginGroup(kGroup);
+    return ReadBool(s, QStringLiteral("useRealtimeClock"), true);
+}
+
+bool SaveUseRealtimeClock(bool useDeviceClock)
+{
+    PELLKIT_SETTINGS(s);
+    s.beginGroup(kGroup);
+    s.setValue(QStringLiteral("useRealtimeClock"), useDeviceClock ? 1 : 0);
+    s.endGroup();
+    return Saved(s);
+}
+
+int SendSettings(ISerialPort& port, const QString& portName, const TVexaSettings& settings, const TFlowStatus& status)
+{
+    TOpenPort open(port);
+    if (!open.Open(portName))
+        return kResultBadFrame;
+    try {
+        std::uint16_t value1 = 0;
+        std::uint16_t value2 = 0;
+        const int hello = ConfigurationHandshake(port, value1, value2);
+        Say(status, msg::ConnectionResult, QString::number(hello));
+        if (hello != kResultOk)
+            return hello;
+        Say(status, msg::VexaAnswered, QStringLiteral("%1, %2").arg(value1).arg(value2));
+
+        const int written = WriteSettings(settings.vexaLanguage, settings.mode, settings.activities, settings.events,
+                                          settings.speed, settings.technicalData, port);
+        Say(status, msg::SettingsWriteResult, QString::number(written));
+        if (written != kResultOk)
+            return written;
+        Say(status, msg::EndSettingsResult, QString::number(EndSettings(port)));
+        return kResultOk;
+    } catch (const std::exception&) {
+        // A failed write or a lost line.
+        return kResultBadFrame;
+    }
+}
+
+int SendClock(ISerialPort& port, const QString& portName, const QDateTime& localMoment, bool useDeviceClock,
+              const TFlowStatus& status)
+{
+    TOpenPort open(port);
+    if (!open.Open(portName))
+        return kResultBadFrame;
+    try {
+        std::uint16_t value1 = 0;
+        std::uint16_t value2 = 0;
+        const int hello = ClockHandshake(port, value1, value2);
+        Say(status, msg::ConnectionResult, QString::number(hello));
+        if (hello != kResultOk)
+            return hello;
+        Say(status, msg::VexaAnswered, QStringLiteral("%1, %2").arg(value1).arg(value2));
+
+        int result = WriteClock(ToVexa(localMoment), useDeviceClock, port);
+        Say(status, msg::SettingsWriteResult, QString::number(result));
+        const int end = EndSettings(port);
+        Say(status, msg::EndSettingsResult, QString::number(end));
+        if (end != kResultOk)
+            result = end;
+        return result;
+    } catch (const std::exception&) {
+        return kResultBadFrame;
+    }
+}

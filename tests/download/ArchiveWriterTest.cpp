@@ -1,0 +1,187 @@
+#include "uArchiveWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileDevice>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray AsArray(const Bytes& b) { return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size())); }
+
+QStringList Entries(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+}
+
+} // namespace
+
+TEST(SafeArchiveName, KeepsNamesInsideTheDestination)
+{
+    const struct {
+        QString in;
+        QString out;
+    } cases[] = {
+        {"C_20240131_1542_P_MARTIN_ABC1234567890001.DDD", "C_20240131_1542_P_MARTIN_ABC1234567890001.DDD"},
+        {"M_20240131_1542_AB 123 CD_XYZ.DDD", "M_20240131_1542_AB 123 CD_XYZ.DDD"},
+        {QString::fromLatin1("C_x_MI\xD1" "ANO_1.DDD"), QString::fromLatin1("C_x_MI\xD1" "ANO_1.DDD")},
+        {"S_x_../../etc/passwd_.DDD", "S_x_.._.._etc_passwd_.DDD"},
+        {"C_x_a\\b.DDD", "C_x_a_b.DDD"},
+        {QString("C_\x01\x1F\t\n.DDD"), "C_____.DDD"},
+        {QString::fromLatin1("a\0b", 3), "a_b"},
+        {"...", "..."},
+        {"/", "_"},
+        {"", ""},
+        {".", ""},
+        {"..", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SafeArchiveName(c.in), c.out) << c.in.toStdString();
+}
+
+TEST(NumberedArchiveName, GoesBeforeTheExtension)
+{
+    EXPECT_EQ(NumberedArchiveName("C_x.DDD", 2), "C_x_2.DDD");
+    EXPECT_EQ(NumberedArchiveName("a.b.V1B", 3), "a.b_3.V1B");
+    EXPECT_EQ(NumberedArchiveName("noext", 2), "noext_2");
+    EXPECT_EQ(NumberedArchiveName(".DDD", 2), ".DDD_2");
+}
+
+TEST(WriteArchiveFile, WritesSkipsIdenticalAndNeverOverwrites)
+{
+    QTemporaryDir dir;
+    const Bytes first{1, 2, 3};
+    const Bytes second{4, 5, 6, 7};
+
+    TWriteResult r = WriteArchiveFile(dir.path(), "A.DDD", first);
+    EXPECT_EQ(r.outcome, TArchiveOutcome::Written);
+    EXPECT_EQ(r.fileName, "A.DDD");
+
+    r = WriteArchiveFile(dir.path(), "A.DDD", first);
+    EXPECT_EQ(r.outcome, TArchiveOutcome::SkippedIdentical);
+    EXPECT_EQ(r.fileName, "A.DDD");
+
+    r = WriteArchiveFile(dir.path(), "A.DDD", second);
+    EXPECT_EQ(r.outcome, TArchiveOutcome::WrittenUnderOtherName);
+    EXPECT_EQ(r.fileName, "A_2.DDD");
+
+    // The repeat of the second archive finds its numbered copy.
+    r = WriteArchiveFile(dir.path(), "A.DDD", second);
+    EXPECT_EQ(r.outcome, TArchiveOutcome::SkippedIdentical);
+    EXPECT_EQ(r.fileName, "A_2.DDD");
+
+    r = WriteArchiveFile(dir.path(), "A.DDD", Bytes{1, 2, 4});  // same size, other bytes
+    EXPECT_EQ(r.outcome, TArchiveOutcome::WrittenUnderOtherName);
+    EXPECT_EQ(r.fileName, "A_3.DDD");
+
+    EXPECT_EQ(ReadAll(dir.filePath("A.DDD")), AsArray(first));
+    EXPECT_EQ(ReadAll(dir.filePath("A_2.DDD")), AsArray(second));
+    EXPECT_EQ(Entries(dir.path()), (QStringList{"A.DDD", "A_2.DDD", "A_3.DDD"}));  // no temporary left
+}
+
+TEST(WriteArchiveFile, ArchiveGetsTheUsualPermissions)
+{
+    QTemporaryDir dir;
+    ASSERT_EQ(WriteArchiveFile(dir.path(), "A.DDD", Bytes{1}).outcome, TArchiveOutcome::Written);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(dir.filePath("A.DDD")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+}
+
+TEST(WriteArchiveFile, NameFromDeviceDataStaysInTheDestination)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(QDir(root.path()).mkdir("dest"));
+    const QString dest = root.filePath("dest");
+
+    const TWriteResult r = WriteArchiveFile(dest, "../escape.DDD", Bytes{1, 2});
+    EXPECT_EQ(r.outcome, TArchiveOutcome::Written);
+    EXPECT_EQ(r.fileName, ".._escape.DDD");
+    EXPECT_EQ(Entries(root.path()), QStringList{});
+    EXPECT_EQ(Entries(dest), QStringList{".._escape.DDD"});
+
+    for (const QString& refused : {QString(), QString("."), QString("..")})
+        EXPECT_EQ(WriteArchiveFile(dest, refused, Bytes{1}).outcome, TArchiveOutcome::Failed) << refused.toStdString();
+}
+
+TEST(WriteArchiveFile, FailedWriteLeavesNoFileBehind)
+{
+    QTemporaryDir dir;
+    int calls = 0;
+    // Half the bytes arrive, then the disk is full.
+    const TContentWriter diskFull = [&](QFileDevice& file, std::span<const std::uint8_t> bytes) {
+        ++calls;
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size() / 2));
+        return false;
+    };
+    const TWriteResult r = WriteArchiveFile(dir.path(), "A.DDD", Bytes(100, 7), diskFull);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(r.outcome, TArchiveOutcome::Failed);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_EQ(Entries(dir.path()), QStringList{});
+}
+
+TEST(WriteArchiveFile, FailsWhenTheDestinationIsMissingOrReadOnly)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(WriteArchiveFile(dir.filePath("missing"), "A.DDD", Bytes{1}).outcome, TArchiveOutcome::Failed);
+    EXPECT_EQ(WriteArchiveFile(QString(), "A.DDD", Bytes{1}).outcome, TArchiveOutcome::Failed);
+    // A directory nobody can create files in, whatever the rights.
+    if (QFileInfo("/proc/self").isDir()) {
+        EXPECT_EQ(WriteArchiveFile("/proc", "A.DDD", Bytes{1}).outcome, TArchiveOutcome::Failed);
+    }
+
+    const auto writable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const bool ignoresPermissions = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);
+    const TWriteResult r = WriteArchiveFile(dir.path(), "A.DDD", Bytes{1});
+    QFile::setPermissions(dir.path(), writable);
+    if (ignoresPermissions)
+        GTEST_SKIP() << "running with rights that ignore permissions";
+    EXPECT_EQ(r.outcome, TArchiveOutcome::Failed);
+}
+
+TEST(TestDestination, CreatesAndRemovesItsProbe)
+{
+    QTemporaryDir dir;
+    bool asked = false;
+    const auto clock = [&] {
+        asked = true;
+        return TArchiveTime{2024, 1, 31, 15, 42, 7};
+    };
+    EXPECT_FALSE(TestDestination(dir.path(), clock));
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(Entries(dir.path()), QStringList{});
+
+    // A file of the probe's name that happens to be there is not ours to delete.
+    QFile other(dir.filePath("$$Test240131154207.txt"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("keep");
+    other.close();
+    EXPECT_TRUE(TestDestination(dir.path(), clock));
+    EXPECT_EQ(ReadAll(other.fileName()), "keep");
+
+    EXPECT_TRUE(TestDestination(dir.filePath("missing"), clock));
+    if (QFileInfo("/proc/self").isDir()) {
+        EXPECT_TRUE(TestDestination("/proc", clock));
+    }
+    EXPECT_TRUE(TestDestination(QString(), clock));
+}
