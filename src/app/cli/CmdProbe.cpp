@@ -1,4 +1,43 @@
-#include "CliCommands.h"
+// pellkit-cli probe --port PORT: is a Vexa there, and does it answer?
 
-int RunProbe(const QStringList&) { return 2; }
-int RunFetch(const QStringList&) { return 2; }
+#include "CliCommands.h"
+#include "CliCommon.h"
+
+#include "uArdoVexa.h"
+#include "uQtSerialPort.h"
+
+#include <QTextStream>
+
+int RunProbe(const QStringList& args)
+{
+    QCommandLineParser parser;
+    SetUpParser(parser, QStringLiteral("Runs the configuration handshake with the Vexa and prints its two values."));
+    AddPortOption(parser);
+    if (const auto done = ParseArguments(parser, args))
+        return *done;
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError(args.first(), QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+    const auto portName = PortArgument(parser, args.first());
+    if (!portName)
+        return kExitUsage;
+
+    TQtSerialPort port;
+    if (!OpenPort(port, *portName))
+        return kExitFailed;
+    std::uint16_t value1 = 0, value2 = 0;
+    int code = kResultOk;
+    try {
+        code = ConfigurationHandshake(port, value1, value2);
+    } catch (const ESerialPort& e) {
+        port.Close();
+        PrintError(kResultBadFrame, QString::fromLocal8Bit(e.what()));
+        return kExitFailed;
+    }
+    port.Close();
+    if (code != kResultOk) {
+        PrintError(code);
+        return kExitFailed;
+    }
+    QTextStream(stdout) << "Vexa answered: " << value1 << ", " << value2 << '\n';
+    return kExitOk;
+}

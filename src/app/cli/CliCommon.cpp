@@ -1,0 +1,177 @@
+#include "CliCommon.h"
+
+#include "uArdoVexa.h"
+#include "uQtSerialPort.h"
+
+#include <QTextStream>
+
+#include <csignal>
+#include <cstdio>
+
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+
+QString Size(std::int64_t bytes)
+{
+    if (bytes < 1024)
+        return QStringLiteral("%1 B").arg(bytes);
+    if (bytes < 1024 * 1024)
+        return QStringLiteral("%1 KiB").arg(static_cast<double>(bytes) / 1024.0, 0, 'f', 1);
+    return QStringLiteral("%1 MiB").arg(static_cast<double>(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
+}
+
+} // namespace
+
+void SetUpParser(QCommandLineParser& parser, const QString& description)
+{
+    parser.setApplicationDescription(description);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+}
+
+std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& args)
+{
+    const QString command = args.value(0);
+    if (!parser.parse(args))
+        return UsageError(command, parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        QString help = parser.helpText();
+        // helpText() names the executable only; show how the command is called.
+        const int end = help.indexOf(QLatin1Char('\n'));
+        const QString first = help.left(end);
+        const int options = first.indexOf(QStringLiteral(" [options]"));
+        if (first.startsWith(QStringLiteral("Usage: ")) && options > 0)
+            help.replace(0, options, QStringLiteral("Usage: pellkit-cli ") + command);
+        QTextStream(stdout) << help;
+        return kExitOk;
+    }
+    return std::nullopt;
+}
+
+int UsageError(const QString& command, const QString& text)
+{
+    QTextStream(stderr) << "pellkit-cli " << command << ": " << text << "\n"
+                        << "Run 'pellkit-cli " << command << " --help' for its options.\n";
+    return kExitUsage;
+}
+
+QString ResultText(int code)
+{
+    switch (code) {
+    case kResultOk: return QStringLiteral("success");
+    case kResultBadFrame:
+        return QStringLiteral("the COM port cannot be used, or the Vexa's answer is malformed");
+    case kResultBadLength: return QStringLiteral("the Vexa's answer does not have the length it declares");
+    case kResultBadChecksum: return QStringLiteral("the Vexa's answer is damaged (checksum error)");
+    case kResultBadDataFile: return QStringLiteral("the Vexa's data file is malformed or holds an unreadable image");
+    case kResultEndOfFile: return QStringLiteral("the end of the Vexa's data file was reached");
+    case kResultNoAnswer: return QStringLiteral("the Vexa did not answer within 10 seconds");
+    case kResultRefused: return QStringLiteral("the Vexa refused the request");
+    case kResultRefused71: return QStringLiteral("the Vexa refused the settings (status 71h)");
+    case kResultRefused72: return QStringLiteral("the Vexa refused the settings (status 72h)");
+    case kResultRefused73: return QStringLiteral("the Vexa refused the settings (status 73h)");
+    case kResultOpenRefused80: return QStringLiteral("the Vexa refused to open its data file (status 80h)");
+    case kResultOpenRefused81: return QStringLiteral("the Vexa refused to open its data file (status 81h)");
+    case kResultBlockRefused:
+        return QStringLiteral("the Vexa refused to send a data block or to end the download");
+    case kResultEmptyFile: return QStringLiteral("the Vexa's data file is empty");
+    case kResultCancelled: return QStringLiteral("cancelled by the user (for a clock write: the Vexa refused the date and time, status 74h)");
+    case kResultClockRefused75: return QStringLiteral("the Vexa refused the date and time (status 75h)");
+    default: return QStringLiteral("unexpected result code");
+    }
+}
+
+void PrintError(int code, const QString& detail)
+{
+    QTextStream err(stderr);
+    err << "error " << code << ": " << ResultText(code);
+    if (!detail.isEmpty())
+        err << ": " << detail;
+    err << '\n';
+}
+
+std::unique_ptr<QSettings> VexaSettings()
+{
+    auto settings = std::make_unique<QSettings>(QStringLiteral("Morvane"), QStringLiteral("Pellkit"));
+    settings->beginGroup(QStringLiteral("Vexa"));
+    return settings;
+}
+
+void AddPortOption(QCommandLineParser& parser)
+{
+    parser.addOption({QStringLiteral("port"), QStringLiteral("The Vexa's serial port: COMn or a device path."),
+                      QStringLiteral("PORT")});
+}
+
+std::optional<QString> PortArgument(const QCommandLineParser& parser, const QString& command)
+{
+    const QString port = parser.value(QStringLiteral("port")).trimmed();
+    if (port.isEmpty()) {
+        UsageError(command, QStringLiteral("--port is required"));
+        return std::nullopt;
+    }
+    return port;
+}
+
+bool OpenPort(TQtSerialPort& port, const QString& name)
+{
+    port.SetName(name.toStdString());
+    try {
+        port.Open();
+        return true;
+    } catch (const ESerialPort& e) {
+        PrintError(kResultBadFrame, QString::fromLocal8Bit(e.what()));
+        return false;
+    }
+}
+
+QString ProgressText(std::int64_t received, std::int64_t total, double seconds)
+{
+    QString text = Size(received);
+    if (total > 0) {
+        const std::int64_t percent = received >= total ? 100 : received * 100 / total;
+        text += QStringLiteral("  %1%").arg(percent);
+    }
+    if (seconds > 0.0)
+        text += QStringLiteral("  %1/s").arg(Size(static_cast<std::int64_t>(static_cast<double>(received) / seconds)));
+    return text;
+}
+
+TProgressBar::TProgressBar() : enabled_(isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {}
+
+void TProgressBar::Update(std::int64_t received, std::int64_t total)
+{
+    if (!enabled_)
+        return;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    const QString text = ProgressText(received, total, seconds);
+    // Pad over the remains of a longer previous line.
+    const int width = static_cast<int>(text.size());
+    QTextStream(stderr) << '\r' << text << QString(std::max(0, width_ - width), QLatin1Char(' ')) << Qt::flush;
+    width_ = std::max(width_, width);
+    drawn_ = true;
+}
+
+void TProgressBar::Finish()
+{
+    if (drawn_)
+        QTextStream(stderr) << '\n' << Qt::flush;
+    drawn_ = false;
+}
+
+void InstallInterruptHandler()
+{
+    g_interrupted = 0;
+    struct sigaction action = {};
+    action.sa_handler = &OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool Interrupted() { return g_interrupted != 0; }
