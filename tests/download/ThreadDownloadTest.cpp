@@ -57,6 +57,7 @@ protected:
     QTemporaryDir spool;
     TWorkerSetup setup;
     TScriptedPort port;
+    TThreadDownload* worker_ = nullptr;
 };
 
 struct TCase {
@@ -134,12 +135,14 @@ TEST_F(ThreadDownloadTest, OutcomesOfOneDownload)
         EXPECT_TRUE(safeAtDelete);
         EXPECT_FALSE(p.IsOpen());
         EXPECT_EQ(c.handedOver, run.data.has_value());
-        if (run.data)
+        if (run.data) {
             EXPECT_EQ(c.script.file, *run.data);
+        }
         EXPECT_EQ(c.spooled ? 1 : 0, SpoolLeftovers(s.spoolDirectory).size());
         EXPECT_EQ(c.spooled, !run.spoolFile.isEmpty());
-        if (c.spooled)
+        if (c.spooled) {
             EXPECT_EQ(c.script.file, ReadAll(run.spoolFile));
+        }
         EXPECT_TRUE(run.completedOnOwner);
     }
 }
@@ -166,9 +169,7 @@ TEST_F(ThreadDownloadTest, CancelDuringTheReadStopsAfterThatBlock)
 {
     const Bytes good = GoodFile(600);
     port.scripts["COM1"] = {good};
-    setup.onProgress = [](TThreadDownload& w, int) { w.Cancel(); };
-    // The owner's cancel arrives queued; make sure the read is still going
-    // by cancelling from the Vexa's side of the second block as well.
+    // The cancel arrives while the second block is being fetched.
     port.onCommand = [&, count = 0](std::uint8_t command) mutable {
         if (command == 0x81 && ++count == 2)
             worker_->Cancel();
