@@ -113,7 +113,7 @@ void TQtSerialPort::OnError(int error)
         return; // open and write failures are thrown by their calls
     if (!lostReason_.empty() || !port_ || !port_->isOpen())
         return;
-    lostReason_ = Text(port_->systemLocation() + QStringLiteral(": the line was lost (") + port_->errorString()
+    lostReason_ = Text(device_ + QStringLiteral(": the line was lost (") + port_->errorString()
                        + QLatin1Char(')'));
     // Closed later: QSerialPort is still inside its own notification here.
     QMetaObject::invokeMethod(
@@ -148,6 +148,7 @@ void TQtSerialPort::Open()
         if (port_->isOpen())
             port_->close();
         lostReason_.clear();
+        device_ = device;
         port_->setPortName(device);
         port_->setBaudRate(QSerialPort::Baud57600);
         port_->setDataBits(QSerialPort::Data8);
@@ -192,11 +193,11 @@ void TQtSerialPort::Write(std::span<const std::uint8_t> bytes)
         if (!lostReason_.empty())
             throw ESerialPort(lostReason_);
         if (!port_->isOpen())
-            throw ESerialPort(Text(port_->systemLocation() + QStringLiteral(": the port is not open")));
+            throw ESerialPort(Text(device_ + QStringLiteral(": the port is not open")));
         const auto size = static_cast<qint64>(bytes.size());
         const qint64 queued = port_->write(reinterpret_cast<const char*>(bytes.data()), size);
         auto fail = [&](const QString& what) {
-            throw ESerialPort(Text(port_->systemLocation() + QStringLiteral(": ") + what));
+            throw ESerialPort(Text(device_ + QStringLiteral(": ") + what));
         };
         if (queued != size)
             fail(port_->errorString());

@@ -52,6 +52,7 @@ private:
     QObject* context_ = nullptr; // lives in thread_
     // Below: touched on thread_ only.
     QSerialPort* port_ = nullptr;
+    QString device_; // as opened, for the reasons of failures
     ReceiveHandler receive_;
     ErrorHandler error_;
     std::string lostReason_; // set once the line is lost, until the next Open
