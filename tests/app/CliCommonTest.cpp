@@ -26,14 +26,14 @@ TEST(CliProgress, TextShowsBytesPercentOnceKnownAndRate)
 
 TEST(CliErrors, EveryResultCodeHasItsOwnText)
 {
-    const QString unknown = ResultText(12345);
+    const QString unknown = CliResultText(12345);
     const int codes[] = {kResultBadFrame, kResultBadLength, kResultBadChecksum, kResultBadDataFile,
                          kResultEndOfFile, kResultNoAnswer, kResultRefused, kResultRefused71,
                          kResultRefused72, kResultRefused73, kResultOpenRefused80, kResultOpenRefused81,
                          kResultBlockRefused, kResultEmptyFile, kResultCancelled, kResultClockRefused75};
     QStringList seen;
     for (const int code : codes) {
-        const QString text = ResultText(code);
+        const QString text = CliResultText(code);
         EXPECT_NE(text, unknown) << code;
         EXPECT_FALSE(seen.contains(text)) << code;
         seen << text;

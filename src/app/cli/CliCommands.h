@@ -9,3 +9,5 @@ int RunProbe(const QStringList& args);
 int RunFetch(const QStringList& args);
 int RunInspect(const QStringList& args);
 int RunVerify(const QStringList& args);
+int RunStore(const QStringList& args);
+int RunValidate(const QStringList& args);

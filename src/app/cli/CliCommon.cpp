@@ -1,6 +1,7 @@
 #include "CliCommon.h"
 
 #include "uArdoVexa.h"
+#include "uLocalization.h"
 #include "uQtSerialPort.h"
 
 #include <QTextStream>
@@ -60,7 +61,7 @@ int UsageError(const QString& command, const QString& text)
     return kExitUsage;
 }
 
-QString ResultText(int code)
+QString CliResultText(int code)
 {
     switch (code) {
     case kResultOk: return QStringLiteral("success");
@@ -89,7 +90,7 @@ QString ResultText(int code)
 void PrintError(int code, const QString& detail)
 {
     QTextStream err(stderr);
-    err << "error " << code << ": " << ResultText(code);
+    err << "error " << code << ": " << CliResultText(code);
     if (!detail.isEmpty())
         err << ": " << detail;
     err << '\n';
@@ -100,6 +101,33 @@ std::unique_ptr<QSettings> VexaSettings()
     auto settings = std::make_unique<QSettings>(QStringLiteral("Morvane"), QStringLiteral("Pellkit"));
     settings->beginGroup(QStringLiteral("Vexa"));
     return settings;
+}
+
+void AddLanguageOption(QCommandLineParser& parser)
+{
+    parser.addOption({QStringLiteral("lang"),
+                      QStringLiteral("Language of the messages: 2 French, 3 English, ... 21 Slovene "
+                                     "(default: the program's saved choice, else English)."),
+                      QStringLiteral("N")});
+}
+
+bool ApplyLanguage(const QCommandLineParser& parser, const QString& command)
+{
+    if (parser.isSet(QStringLiteral("lang"))) {
+        bool ok = false;
+        const int code = parser.value(QStringLiteral("lang")).toInt(&ok);
+        if (!ok || code < lang::First || code > lang::Last) {
+            UsageError(command, QStringLiteral("--lang wants a language code from %1 to %2 (3 English)")
+                                    .arg(lang::First)
+                                    .arg(lang::Last));
+            return false;
+        }
+        SetCurrentLanguage(code);
+        return true;
+    }
+    const auto settings = VexaSettings();
+    SetCurrentLanguage(settings->value(QStringLiteral("Language"), lang::English).toInt());
+    return true;
 }
 
 void AddPortOption(QCommandLineParser& parser)

@@ -28,8 +28,9 @@ std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList&
 // "pellkit-cli COMMAND: TEXT" on stderr; returns kExitUsage.
 int UsageError(const QString& command, const QString& text);
 
-// The English meaning of a result code.
-QString ResultText(int code);
+// The English meaning of a result code (the catalogue's ResultText is the
+// translated one).
+QString CliResultText(int code);
 // "error CODE: TEXT" on stderr, followed by ": DETAIL" when given.
 void PrintError(int code, const QString& detail = {});
 
@@ -37,6 +38,14 @@ void PrintError(int code, const QString& detail = {});
 
 // The program's settings ("Morvane"/"Pellkit"), in the group "Vexa".
 std::unique_ptr<QSettings> VexaSettings();
+
+// ---- interface language ----------------------------------------------------------
+
+// Adds --lang N, the interface language of the catalogue texts (2..21, 3 English).
+void AddLanguageOption(QCommandLineParser& parser);
+// Sets the interface language: --lang, else the saved "Language", else
+// English. A --lang that is no language is reported as a usage error: false.
+bool ApplyLanguage(const QCommandLineParser& parser, const QString& command);
 
 // ---- the serial port ------------------------------------------------------------
 

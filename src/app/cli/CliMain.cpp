@@ -20,6 +20,8 @@ const Command kCommands[] = {
     {"fetch", "copy the Vexa's raw data file to a file, keeping it on the Vexa", RunFetch},
     {"inspect", "show what a card image or VU download holds, or its identification", RunInspect},
     {"verify", "check the certificates and signatures of a card image or VU download", RunVerify},
+    {"store", "split a saved data file into named archives in the destination", RunStore},
+    {"validate", "check a saved data file as a download is checked before the Vexa deletes it", RunValidate},
 };
 
 void PrintUsage(FILE* out)
