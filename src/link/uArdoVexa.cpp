@@ -24,7 +24,8 @@ int Exchange(ISerialPort& port, std::uint8_t command, std::span<const std::uint8
 
     const auto deadline = std::chrono::steady_clock::now() + ExchangeTimeout();
     std::string reason;
-    switch (a.WaitUntil(deadline, &reason)) {
+    std::vector<std::uint8_t> frame;
+    switch (a.WaitUntil(deadline, &frame, &reason)) {
     case ResponseAssembler::WaitResult::LineLost:
         throw ESerialPort(reason.empty() ? std::string("the serial line was lost") : reason);
     case ResponseAssembler::WaitResult::TimedOut:
@@ -32,7 +33,7 @@ int Exchange(ISerialPort& port, std::uint8_t command, std::span<const std::uint8
     case ResponseAssembler::WaitResult::Complete:
         break;
     }
-    response.emplace(a.Bytes());
+    response.emplace(frame);
     return response->Validate();
 }
 
@@ -183,7 +184,7 @@ void ResponseAssembler::LineLost(const std::string& reason)
 }
 
 ResponseAssembler::WaitResult ResponseAssembler::WaitUntil(std::chrono::steady_clock::time_point deadline,
-                                                           std::string* reason)
+                                                           std::vector<std::uint8_t>* frame, std::string* reason)
 {
     std::unique_lock lock(mutex_);
     changed_.wait_until(lock, deadline, [this] { return lineLost_ || CompleteLocked(); });
@@ -192,7 +193,11 @@ ResponseAssembler::WaitResult ResponseAssembler::WaitUntil(std::chrono::steady_c
             *reason = lostReason_;
         return WaitResult::LineLost;
     }
-    return CompleteLocked() ? WaitResult::Complete : WaitResult::TimedOut;
+    if (!CompleteLocked())
+        return WaitResult::TimedOut;
+    if (frame)
+        *frame = buffer_;
+    return WaitResult::Complete;
 }
 
 ResponseAssembler& Assembler()

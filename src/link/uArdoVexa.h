@@ -69,9 +69,11 @@ public:
     // The line is gone: wakes a waiting exchange, which then fails at once.
     void LineLost(const std::string& reason);
 
-    // Blocks until a complete frame, the line lost, or the deadline.
-    // The reason of a lost line goes to *reason.
-    WaitResult WaitUntil(std::chrono::steady_clock::time_point deadline, std::string* reason = nullptr);
+    // Blocks until a complete frame, the line lost, or the deadline.  The
+    // frame is taken under the same lock that saw it complete, so a late
+    // byte cannot slip in between; the reason of a lost line goes to *reason.
+    WaitResult WaitUntil(std::chrono::steady_clock::time_point deadline, std::vector<std::uint8_t>* frame = nullptr,
+                         std::string* reason = nullptr);
 
 private:
     bool CompleteLocked() const;
