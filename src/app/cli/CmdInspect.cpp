@@ -2,6 +2,7 @@
 // VU overview, or the identification that names its archive.
 
 #include "CliCommands.h"
+#include "CliCommon.h"
 #include "CliImage.h"
 
 #include "uArchUtil.h"
@@ -59,7 +60,7 @@ int InspectCard(QTextStream& out, const std::vector<std::uint8_t>& bytes, std::s
     if (!identity) {
         card.LoadImage(stream);
         PrintTree(out, card, 0);
-        return 0;
+        return kExitOk;
     }
     card.LoadIdentification(stream);
     if (!card.HasIdentification())
@@ -70,7 +71,7 @@ int InspectCard(QTextStream& out, const std::vector<std::uint8_t>& bytes, std::s
     out << "first names: " << Latin1(card.FirstNamesText()) << '\n';
     const auto last = card.LastDownloadTime();
     out << "last download: " << (last ? TimeText(*last) : QStringLiteral("none")) << '\n';
-    return 0;
+    return kExitOk;
 }
 
 int InspectOverview(QTextStream& out, const std::vector<std::uint8_t>& bytes, std::size_t start, bool identity)
@@ -81,13 +82,13 @@ int InspectOverview(QTextStream& out, const std::vector<std::uint8_t>& bytes, st
     overview.LoadFromStream(stream);
     if (!identity) {
         PrintTree(out, overview, 0);
-        return 0;
+        return kExitOk;
     }
     out << "nation: " << NationText(overview.RegistrationNation()) << '\n';
     out << "registration: " << Latin1(overview.RegistrationText()) << '\n';
     out << "VIN: " << Latin1(overview.VinText()) << '\n';
     out << "current date-time: " << TimeText(overview.CurrentDateTime()) << '\n';
-    return 0;
+    return kExitOk;
 }
 
 } // namespace
@@ -95,39 +96,29 @@ int InspectOverview(QTextStream& out, const std::vector<std::uint8_t>& bytes, st
 int RunInspect(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Shows what a driver card image or VU download holds, told by its content."));
-    parser.addHelpOption();
+    SetUpParser(parser, QStringLiteral("Shows what a driver card image or VU download holds, told by its content."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a card image or VU download"));
     const QCommandLineOption identityOption(QStringLiteral("identity"),
                                             QStringLiteral("print only the identification that names the archive"));
     parser.addOption(identityOption);
 
-    QTextStream err(stderr);
-    if (!parser.parse(args)) {
-        err << "pellkit-cli inspect: " << parser.errorText() << '\n';
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
-        return 0;
-    }
-    if (parser.positionalArguments().size() != 1) {
-        err << "pellkit-cli inspect: give exactly one FILE\n";
-        return 2;
-    }
+    if (const auto done = ParseArguments(parser, args))
+        return *done;
+    if (parser.positionalArguments().size() != 1)
+        return UsageError(QStringLiteral("inspect"), QStringLiteral("give exactly one FILE"));
     const QString path = parser.positionalArguments().first();
 
+    QTextStream err(stderr);
     QString error;
     const auto bytes = ReadImageFile(path, error);
     if (!bytes) {
         err << "pellkit-cli inspect: " << error << '\n';
-        return 1;
+        return kExitFailed;
     }
     const TImage image = DetectImage(*bytes);
     if (image.kind == TImageKind::Unknown) {
         err << "pellkit-cli inspect: " << NotAnImageMessage(path) << '\n';
-        return 1;
+        return kExitFailed;
     }
 
     // The whole answer is built first, so that a failure prints no half tree.
@@ -143,6 +134,6 @@ int RunInspect(const QStringList& args)
     } catch (const std::exception& e) {
         err << "pellkit-cli inspect: " << path << ": cannot read the "
             << (image.kind == TImageKind::DriverCard ? "card image" : "VU overview") << ": " << e.what() << '\n';
-        return 1;
+        return kExitFailed;
     }
 }

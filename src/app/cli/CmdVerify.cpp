@@ -2,6 +2,7 @@
 // overview with the trusted roots and checks the signatures it can.
 
 #include "CliCommands.h"
+#include "CliCommon.h"
 #include "CliImage.h"
 
 #include "uCard1BElementaryFiles.h"
@@ -186,10 +187,9 @@ void VerifyOverview(TReport& report, TCertificateStore& store, const std::vector
 int RunVerify(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+    SetUpParser(parser, QStringLiteral(
         "Opens the certificate chain of a driver card image or VU download with the trusted roots and checks "
         "its signatures. Exit status 0 only when every certificate and signature is valid."));
-    parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a card image or VU download"));
     const QCommandLineOption keysOption(
         QStringLiteral("keys"),
@@ -198,31 +198,23 @@ int RunVerify(const QStringList& args)
         QStringLiteral("DIR"));
     parser.addOption(keysOption);
 
-    QTextStream err(stderr);
-    if (!parser.parse(args)) {
-        err << "pellkit-cli verify: " << parser.errorText() << '\n';
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
-        return 0;
-    }
-    if (parser.positionalArguments().size() != 1) {
-        err << "pellkit-cli verify: give exactly one FILE\n";
-        return 2;
-    }
+    if (const auto done = ParseArguments(parser, args))
+        return *done;
+    if (parser.positionalArguments().size() != 1)
+        return UsageError(QStringLiteral("verify"), QStringLiteral("give exactly one FILE"));
     const QString path = parser.positionalArguments().first();
 
+    QTextStream err(stderr);
     QString error;
     const auto bytes = ReadImageFile(path, error);
     if (!bytes) {
         err << "pellkit-cli verify: " << error << '\n';
-        return 1;
+        return kExitFailed;
     }
     const TImage image = DetectImage(*bytes);
     if (image.kind == TImageKind::Unknown) {
         err << "pellkit-cli verify: " << NotAnImageMessage(path) << '\n';
-        return 1;
+        return kExitFailed;
     }
 
     TCertificateStore store;
@@ -240,13 +232,13 @@ int RunVerify(const QStringList& args)
         out.flush();
         err << "pellkit-cli verify: " << path << ": cannot read the "
             << (image.kind == TImageKind::DriverCard ? "card image" : "VU overview") << ": " << e.what() << '\n';
-        return 1;
+        return kExitFailed;
     }
     if (report.Failures() == 0) {
         out << "verdict: every certificate and signature is valid\n";
-        return 0;
+        return kExitOk;
     }
     out << "verdict: not verified (" << report.Failures() << (report.Failures() == 1 ? " problem" : " problems")
         << ")\n";
-    return 1;
+    return kExitFailed;
 }

@@ -1,0 +1,349 @@
+// pellkit-cli inspect and verify, run as a user runs them, on images built
+// here and on the real samples. Output of the real samples is never printed:
+// it holds personal fields.
+
+#include "CardImageBuilder.h"
+#include "CertTestKit.h"
+#include "OverviewBuilder.h"
+#include "Samples.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using pellkit::test::Bytes;
+using pellkit::test::MakeCardImage;
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    QStringList Lines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+};
+
+CliRun Cli(const QStringList& args)
+{
+    static int argc = 1;
+    static char name[] = "InspectVerifyTest";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+    (void)app;
+
+    QProcess process;
+    process.start(QStringLiteral(PELLKIT_CLI_PATH), args);
+    process.waitForFinished(-1);
+    CliRun run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+class InspectVerify : public testing::Test {
+protected:
+    QString Write(const QString& name, const Bytes& bytes)
+    {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        return path;
+    }
+
+    // A directory whose TK_PK.bin holds our root under the test root's reference.
+    QString KeyDir()
+    {
+        Bytes file;
+        const certkit::Ref ref = certkit::RefFromHex(kTestRootReference);
+        file.insert(file.end(), ref.begin(), ref.end());
+        file.insert(file.end(), Root().n.begin(), Root().n.end());
+        file.insert(file.end(), Root().e.begin(), Root().e.end());
+        QDir(dir_.path()).mkpath(QStringLiteral("keys"));
+        Write(QStringLiteral("keys/TK_PK.bin"), file);
+        return dir_.filePath(QStringLiteral("keys"));
+    }
+    QString EmptyDir()
+    {
+        QDir(dir_.path()).mkpath(QStringLiteral("nokeys"));
+        return dir_.filePath(QStringLiteral("nokeys"));
+    }
+
+    static const certkit::TestKey& Root() { return certkit::Key("root"); }
+    static const certkit::TestKey& Ms() { return certkit::Key("ms", 0x40000081); }
+    static const certkit::TestKey& Equipment() { return certkit::Key("equipment"); }
+    static inline const std::string kMsRef = "0F4520200A000301";
+
+    static certkit::Raw MsCert()
+    {
+        return certkit::Issue(Root(), certkit::RefFromHex(kTestRootReference), certkit::RefFromHex(kMsRef), Ms());
+    }
+    static certkit::Raw EquipmentCert(const std::string& car = kMsRef)
+    {
+        return certkit::Issue(Ms(), certkit::RefFromHex(car), certkit::RefFromHex("0000000100000007"), Equipment());
+    }
+    static Bytes ToBytes(const auto& array) { return Bytes(array.begin(), array.end()); }
+
+    QTemporaryDir dir_;
+};
+
+// A card whose files are signed with the card key, except as told.
+struct CardOptions {
+    bool signDownload = true;
+    int spoilIdentificationPad = -1;
+    bool foreignFile = false;
+};
+
+} // namespace
+
+class InspectVerifyCard : public InspectVerify {
+protected:
+    Bytes Card(const CardOptions& o = {})
+    {
+        const Bytes app = pellkit::test::CardImageBuilder::ApplicationIdentificationBody({});
+        const Bytes ident = pellkit::test::CardImageBuilder::IdentificationBody(0x0F, "E0000012345678", "MU\xD1OZ", "ANA");
+        const Bytes download = pellkit::test::BE32(0x5F000000);
+        auto image = MakeCardImage();
+        image.AddFile(0x0002, 0, Bytes(25, 0x11))
+            .AddFile(0x0501, 0, app)
+            .AddFile(0x0501, 1, ToBytes(certkit::Sign(Equipment(), app)))
+            .AddFile(0xC100, 0, ToBytes(EquipmentCert()))
+            .AddFile(0xC108, 0, ToBytes(MsCert()))
+            .AddFile(0x0520, 0, ident)
+            .AddFile(0x0520, 1, ToBytes(certkit::Sign(Equipment(), ident, o.spoilIdentificationPad)))
+            .AddFile(0x050E, 0, download);
+        if (o.signDownload)
+            image.AddFile(0x050E, 1, ToBytes(certkit::Sign(Equipment(), download)));
+        if (o.foreignFile)
+            image.AddFile(0xC209, 0, Bytes(20, 0x00));
+        return image.Image();
+    }
+};
+
+TEST_F(InspectVerifyCard, VerifyCardChainAndEverySignature)
+{
+    const CliRun run = Cli({"verify", Write("card.bin", Card()), "--keys", KeyDir()});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_EQ(run.Lines(), (QStringList{
+                               "member state certificate: valid, chains to root FD45432000544B01",
+                               "card certificate: valid, signed by 0F4520200A000301, chains to root FD45432000544B01",
+                               "signature of EF_Application_Identification: valid",
+                               "signature of EF_Identification: valid",
+                               "signature of EF_Card_Download: valid",
+                               "verdict: every certificate and signature is valid",
+                           }));
+}
+
+TEST_F(InspectVerifyCard, VerifyCardFailures)
+{
+    const struct {
+        const char* what;
+        CardOptions options;
+        bool withKeys;
+        QString line;
+    } cases[] = {
+        {"padding byte wrong", {.spoilIdentificationPad = 5}, true, "signature of EF_Identification: invalid"},
+        {"signature missing", {.signDownload = false}, true, "signature of EF_Card_Download: missing"},
+        {"no key file", {}, false, "member state certificate: invalid (does not open with the key of FD45432000544B01)"},
+        {"no key file", {}, false, "card certificate: not opened (authority 0F4520200A000301 is not known)"},
+        {"no key file", {}, false, "signature of EF_Identification: not checked (no valid card certificate)"},
+        {"foreign file", {.foreignFile = true}, true,
+         "card image: not in the EU card layout (unknown file C209h): cannot be verified"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CliRun run = Cli({"verify", Write("card.bin", Card(c.options)), "--keys", c.withKeys ? KeyDir() : EmptyDir()});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.Lines().contains(c.line)) << run.out.toStdString();
+        EXPECT_TRUE(run.Lines().last().startsWith("verdict: not verified")) << run.out.toStdString();
+    }
+}
+
+TEST_F(InspectVerifyCard, InspectCardIdentityAndTree)
+{
+    const Bytes card = Card();
+    Bytes viaVu = {0x76, 0x06};
+    viaVu.insert(viaVu.end(), card.begin(), card.end());
+    for (const Bytes& bytes : {card, viaVu}) {
+        const CliRun run = Cli({"inspect", "--identity", Write("no-extension", bytes)});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.Lines(), (QStringList{"nation: 0F (E)", "card number: E0000012345678",
+                                            QString::fromUtf8("surname: MU\u00D1OZ"), "first names: ANA",
+                                            "last download: 2020-07-04 04:05:20"}));
+    }
+
+    const CliRun noDownload = Cli({"inspect", "--identity",
+                                Write("c", MakeCardImage().AddIdentification(0x0D, "D1", "A", "B").Image())});
+    EXPECT_EQ(noDownload.Lines().value(1), "card number: D1");
+    EXPECT_EQ(noDownload.Lines().value(4), "last download: none");
+
+    const CliRun tree = Cli({"inspect", Write("c", card)});
+    EXPECT_EQ(tree.exitCode, 0);
+    const QStringList lines = tree.Lines();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.first(), "EF_ICC");
+    const auto at = lines.indexOf("EF_Card_Download");
+    ASSERT_GE(at, 0);
+    EXPECT_TRUE(lines.value(at + 1).startsWith("  ") && !lines.value(at + 1).startsWith("   "));
+    EXPECT_TRUE(lines.contains("    data : 5F000000")) << tree.out.toStdString();
+}
+
+TEST_F(InspectVerify, InspectOverview)
+{
+    using overviewkit::MakeOverview;
+    using overviewkit::SignedPart;
+    const struct {
+        std::uint32_t time;
+        const char* text;
+    } times[] = {{0, "1970-01-01 00:00:00"}, {86400, "1970-01-02 00:00:00"}, {0x644BA861, "2023-04-28 11:05:05"}};
+    for (const auto& t : times) {
+        Bytes bytes = {0x76, 0x01};
+        const Bytes block = MakeOverview({}, {}, SignedPart(0, 1, t.time), {});
+        bytes.insert(bytes.end(), block.begin(), block.end());
+        const CliRun run = Cli({"inspect", "--identity", Write("vu.txt", bytes)});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.Lines(), (QStringList{"nation: 0D (D)", "registration: AB 123 CD", "VIN: WDB9634031L123456",
+                                            QString("current date-time: ") + t.text}));
+    }
+
+    Bytes bytes = {0x76, 0x01};
+    const Bytes block = MakeOverview(1, 1);
+    bytes.insert(bytes.end(), block.begin(), block.end());
+    const CliRun tree = Cli({"inspect", Write("vu.txt", bytes)});
+    EXPECT_EQ(tree.exitCode, 0);
+    const QStringList lines = tree.Lines();
+    ASSERT_EQ(lines.size(), 24);
+    EXPECT_EQ(lines.mid(5, 3), (QStringList{"VehicleRegistrationIdentification", "  vehicleRegistrationNation : 0D",
+                                            "  vehicleRegistrationNumber : 01 41 42 20 31 32 33 20 43 44 20 20 20 20 "}));
+    EXPECT_EQ(lines.mid(13, 6), (QStringList{"VuDownloadActivityData", "  downloadingTime : 33333333",
+                                             "  fullCardNumber", "    cardType : 04", "    cardIssuingMemberState : 0D",
+                                             "    cardNumber : 43 30 30 30 30 30 30 30 30 30 30 30 30 31 20 20 "}));
+    EXPECT_EQ(lines.mid(20, 3), (QStringList{"VuControlActivityData", "  noOfControls : 01", "  VuControlActivityRecord"}));
+}
+
+TEST_F(InspectVerify, VerifyOverview)
+{
+    using overviewkit::MakeOverview;
+    const Bytes part = overviewkit::SignedPart(1, 2);
+    const struct {
+        const char* what;
+        certkit::Raw vu;
+        certkit::Block signature;
+        QStringList lines;
+    } cases[] = {
+        {"valid", EquipmentCert(), certkit::Sign(Equipment(), part),
+         {"member state certificate: valid, chains to root FD45432000544B01",
+          "VU certificate: valid, signed by 0F4520200A000301, chains to root FD45432000544B01",
+          "overview signature: valid", "verdict: every certificate and signature is valid"}},
+        {"padding byte wrong", EquipmentCert(), certkit::Sign(Equipment(), part, 3),
+         {"member state certificate: valid, chains to root FD45432000544B01",
+          "VU certificate: valid, signed by 0F4520200A000301, chains to root FD45432000544B01",
+          "overview signature: invalid", "verdict: not verified (1 problem)"}},
+        {"VU certificate names an unknown authority", EquipmentCert("0102030405060708"), certkit::Sign(Equipment(), part),
+         {"member state certificate: valid, chains to root FD45432000544B01",
+          "VU certificate: not opened (authority 0102030405060708 is not known)",
+          "overview signature: not checked (no valid VU certificate)", "verdict: not verified (2 problems)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes bytes = {0x76, 0x01};
+        const Bytes block = MakeOverview(MsCert(), c.vu, part, c.signature);
+        bytes.insert(bytes.end(), block.begin(), block.end());
+        const CliRun run = Cli({"verify", Write("vu.ddd", bytes), "--keys", KeyDir()});
+        EXPECT_EQ(run.exitCode, c.lines.last().startsWith("verdict: every") ? 0 : 1);
+        EXPECT_EQ(run.Lines(), c.lines);
+    }
+}
+
+TEST_F(InspectVerify, FilesThatAreNoImage)
+{
+    const struct {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"empty", {}},
+        {"text", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}},
+        {"76 06 without a card behind it", Bytes{0x76, 0x06, 0xC2, 0x09, 0x00, 0x00, 0x00}},
+        {"unknown file first", Bytes{0xC2, 0x09, 0x00, 0x00, 0x01, 0x00}},
+        {"known file of kind 81h", Bytes{0x05, 0x01, 0x81, 0x00, 0x00}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = Write("x.ddd", c.bytes);
+        for (const char* command : {"inspect", "verify"}) {
+            const CliRun run = Cli({command, path});
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_TRUE(run.out.isEmpty());
+            EXPECT_TRUE(run.err.contains("is neither a driver card image nor a VU download")) << run.err.toStdString();
+        }
+    }
+    const CliRun missing = Cli({"inspect", dir_.filePath("absent.ddd")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("cannot open")) << missing.err.toStdString();
+    EXPECT_EQ(Cli({"verify"}).exitCode, 2);
+    EXPECT_EQ(Cli({"inspect", "a", "b"}).exitCode, 2);
+}
+
+// Real downloads: outcomes only; nothing of their content reaches the log.
+TEST(InspectVerifySamples, VerifyRealDownloads)
+{
+    const struct {
+        const char* name;
+        int exitCode;
+        const char* line;
+    } cases[] = {
+        {"card-es-2023.ddd", 0, "verdict: every certificate and signature is valid"},
+        {"card-es-2007.ddd", 0, "verdict: every certificate and signature is valid"},
+        {"vu-de-locks.ddd", 0, "overview signature: valid"},
+        {"vu-de-activities.ddd", 0, "overview signature: valid"},
+        {"card-ru-national.ddd", 1, "card image: not in the EU card layout (unknown file C209h, blocks of kind 81h): cannot be verified"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!pellkit::test::HaveSample(c.name))
+            GTEST_SKIP() << "sample " << c.name << " not found (set PELLKIT_SAMPLES)";
+        const QString path = QString::fromStdString((pellkit::test::SamplesDir() / c.name).string());
+        const CliRun run = Cli({"verify", path});
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.Lines().contains(c.line));
+        const CliRun tree = Cli({"inspect", path});
+        EXPECT_EQ(tree.exitCode, 0);
+        EXPECT_GT(tree.Lines().size(), 20);
+    }
+}
+
+TEST(InspectVerifySamples, RealIdentities)
+{
+    const struct {
+        const char* name;
+        QString nation;
+        QString timeLine;
+    } cases[] = {
+        {"card-es-2023.ddd", "nation: 0F (E)", "last download: 2023-04-28 11:35:04"},
+        {"card-es-2007.ddd", "nation: 0F (E)", "last download: none"},
+        {"vu-de-locks.ddd", "nation: 0F (E)", "current date-time: 2023-04-28 11:05:05"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!pellkit::test::HaveSample(c.name))
+            GTEST_SKIP() << "sample " << c.name << " not found (set PELLKIT_SAMPLES)";
+        const CliRun run = Cli({"inspect", "--identity", QString::fromStdString((pellkit::test::SamplesDir() / c.name).string())});
+        EXPECT_EQ(run.exitCode, 0);
+        const QStringList lines = run.Lines();
+        EXPECT_TRUE(lines.contains(c.nation));
+        EXPECT_TRUE(lines.contains(c.timeLine));
+        // Every line is "key: value" with a value (the names and numbers are not shown).
+        EXPECT_EQ(lines.size(), c.timeLine.startsWith("last") ? 5 : 4);
+        for (const QString& line : lines)
+            EXPECT_GT(line.indexOf(": "), 0);
+        EXPECT_FALSE(lines.value(1).endsWith(": "));
+    }
+}
