@@ -100,6 +100,7 @@ struct CardOptions {
     bool signDownload = true;
     int spoilIdentificationPad = -1;
     bool foreignFile = false;
+    std::size_t cutAt = 0; // image cut to this many bytes
 };
 
 } // namespace
@@ -124,7 +125,10 @@ protected:
             image.AddFile(0x050E, 1, ToBytes(certkit::Sign(Equipment(), download)));
         if (o.foreignFile)
             image.AddFile(0xC209, 0, Bytes(20, 0x00));
-        return image.Image();
+        Bytes bytes = image.Image();
+        if (o.cutAt)
+            bytes.resize(o.cutAt);
+        return bytes;
     }
 };
 
@@ -157,6 +161,8 @@ TEST_F(InspectVerifyCard, VerifyCardFailures)
         {"no key file", {}, false, "signature of EF_Identification: not checked (no valid card certificate)"},
         {"foreign file", {.foreignFile = true}, true,
          "card image: not in the EU card layout (unknown file C209h): cannot be verified"},
+        {"cut inside the member state certificate", {.cutAt = 450}, true,
+         "member state certificate: malformed (194 bytes announced, 0 present; a certificate is 194)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -261,6 +267,14 @@ TEST_F(InspectVerify, VerifyOverview)
         EXPECT_EQ(run.exitCode, c.lines.last().startsWith("verdict: every") ? 0 : 1);
         EXPECT_EQ(run.Lines(), c.lines);
     }
+
+    // Zeros read past the end are not a signature to blame on the keys.
+    Bytes cut = {0x76, 0x01};
+    const Bytes block = MakeOverview(MsCert(), EquipmentCert(), part, certkit::Sign(Equipment(), part));
+    cut.insert(cut.end(), block.begin(), block.begin() + 498);
+    const CliRun run = Cli({"verify", Write("vu.ddd", cut), "--keys", KeyDir()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.Lines().contains("overview block: cut short (498 bytes, its counts need 719)")) << run.out.toStdString();
 }
 
 TEST_F(InspectVerify, FilesThatAreNoImage)

@@ -127,19 +127,33 @@ void VerifyCard(TReport& report, TCertificateStore& store, const std::vector<std
 
     const auto* caFile = dynamic_cast<const TEF_CA_Certificate*>(CertificateFile(card, T1BDriverCard::kCACertificate));
     const auto* cardFile = dynamic_cast<const TEF_Card_Certificate*>(CertificateFile(card, T1BDriverCard::kCardCertificate));
+    // A certificate file must hold exactly one whole certificate.
+    const auto whole = [&](const TEFFile& file, const QString& subject) {
+        if (file.BodyLength == kRawCertificateSize && card.DataBody(file).size() == kRawCertificateSize)
+            return true;
+        report.Line(subject,
+                    QStringLiteral("malformed (%1 bytes announced, %2 present; a certificate is %3)")
+                        .arg(file.BodyLength)
+                        .arg(card.DataBody(file).size())
+                        .arg(kRawCertificateSize),
+                    false);
+        return false;
+    };
     const TCertificate* cardCertificate = nullptr;
+    const QString msSubject = QStringLiteral("member state certificate");
+    const QString cardSubject = QStringLiteral("card certificate");
     if (!caFile) {
-        report.Line(QStringLiteral("member state certificate"), QStringLiteral("missing (no EF_CA_Certificate)"), false);
-    } else {
+        report.Line(msSubject, QStringLiteral("missing (no EF_CA_Certificate)"), false);
+    } else if (whole(*caFile, msSubject)) {
         const TCertificate* ms = SetMemberStateCertificate(store, caFile->Data().data);
-        ReportCertificate(report, store, QStringLiteral("member state certificate"), *ms);
+        ReportCertificate(report, store, msSubject, *ms);
     }
     if (!cardFile) {
-        report.Line(QStringLiteral("card certificate"), QStringLiteral("missing (no EF_Card_Certificate)"), false);
-    } else {
+        report.Line(cardSubject, QStringLiteral("missing (no EF_Card_Certificate)"), false);
+    } else if (whole(*cardFile, cardSubject)) {
         // The equipment slot serves the card's own certificate as well.
         cardCertificate = SetVuCertificate(store, cardFile->Data().data);
-        ReportCertificate(report, store, QStringLiteral("card certificate"), *cardCertificate);
+        ReportCertificate(report, store, cardSubject, *cardCertificate);
     }
 
     for (int slot = 0; slot < T1BDriverCard::kSlotCount; ++slot) {
@@ -171,6 +185,15 @@ void VerifyOverview(TReport& report, TCertificateStore& store, const std::vector
     stream.SetPosition(start);
     TF7601 overview(&context);
     overview.LoadFromStream(stream);
+
+    // The reader takes missing bytes as zeros; say so rather than blame the keys.
+    const std::size_t needed = 2 * kRawCertificateSize + 17 + 15 + 4 + 8 + 1 + 58 + 1 +
+                               98 * std::size_t{overview.VuCompanyLocksData().noOfLocks} + 1 +
+                               31 * std::size_t{overview.VuControlActivityData().noOfControls} + kVuSignatureSize;
+    if (bytes.size() - start < needed)
+        report.Line(QStringLiteral("overview block"),
+                    QStringLiteral("cut short (%1 bytes, its counts need %2)").arg(bytes.size() - start).arg(needed),
+                    false);
 
     ReportCertificate(report, store, QStringLiteral("member state certificate"), *context.MemberStateCertificate);
     ReportCertificate(report, store, QStringLiteral("VU certificate"), *context.VuCertificate);
