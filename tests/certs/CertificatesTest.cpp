@@ -175,6 +175,17 @@ TEST(Certificates, EmptyTestRootOpensNothing)
     const TCertificate* ms = SetMemberStateCertificate(store, MsCert(kTestRoot));
     EXPECT_TRUE(ms->Opened());
     EXPECT_FALSE(ms->Valid());
+
+    // A forger's certificate whose signature part is the clear block itself:
+    // an empty key must not hand it back unchanged.
+    const Raw real = MsCert(kTestRoot);
+    Raw forged = real;
+    RsaPublicBlock(std::span<std::uint8_t, kRsaBlockSize>(forged.data(), kRsaBlockSize), Key("testroot").ModulusText(),
+                   Key("testroot").ExponentText());
+    ASSERT_EQ(forged[0], 0x6A);
+    const TCertificate* f = SetMemberStateCertificate(store, forged);
+    EXPECT_TRUE(f->Opened());
+    EXPECT_FALSE(f->Valid());
 }
 
 TEST(Certificates, TestRootKeyComesFromTheKeyFile)
