@@ -57,6 +57,23 @@ void SimPty::Close()
     master_ = slave_ = -1;
 }
 
+void SimPty::WaitUntilRead(int limitMs) const
+{
+    // Written bytes reach the slave's queue a little later, so an empty
+    // queue counts only once it has held something, or after a while.
+    bool seen = false;
+    for (int waited = 0; slave_ >= 0 && waited < limitMs; waited += 5) {
+        int pending = 0;
+        if (::ioctl(slave_, TIOCINQ, &pending) != 0)
+            return;
+        if (pending > 0)
+            seen = true;
+        else if (seen || waited >= 100)
+            return;
+        ::usleep(5000);
+    }
+}
+
 void SimPty::ReleaseExclusive() const
 {
     if (slave_ >= 0)

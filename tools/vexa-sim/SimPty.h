@@ -21,6 +21,10 @@ public:
     int Master() const { return master_; }
     const std::string& SlavePath() const { return path_; }
 
+    // Waits (at most limitMs) until the program has read what was written:
+    // closing the master discards what the slave has not read yet.
+    void WaitUntilRead(int limitMs) const;
+
     // A program that ended without closing the port leaves the exclusive
     // flag set, which would keep the next program out.
     void ReleaseExclusive() const;

@@ -225,6 +225,7 @@ private:
 
     bool Reopen()
     {
+        pty_.WaitUntilRead(1000);
         pty_.Close();
         journal_.State("hangup");
         std::string error;
