@@ -96,6 +96,7 @@ void TArchiveStore::StoreEntry(TMemoryStream& stream, std::uint32_t length)
     // A part that cannot be read spoils the entry, but the walk goes on to the
     // end of its parts so that the next entry starts where it should.
     std::optional<QString> damage;
+    bool sawCard = false;
 
     while (true) {
         std::uint8_t tag = 0;
@@ -134,6 +135,7 @@ void TArchiveStore::StoreEntry(TMemoryStream& stream, std::uint32_t length)
                 part.SetPosition(tag == container::kCardViaVuPart ? 2 : 0);
                 T1BDriverCard card;
                 card.LoadIdentification(part);
+                sawCard = true;
                 if (card.HasIdentification()) {
                     id.nation = card.IssuingNation();
                     id.cardNumber = card.CardNumberText();
@@ -172,6 +174,11 @@ void TArchiveStore::StoreEntry(TMemoryStream& stream, std::uint32_t length)
         Unsafe();
         return;
     }
+
+    // A card image whose number is blank would pass for a VU entry without
+    // responses and vanish; it keeps the stand-in number instead.
+    if (sawCard && id.cardNumber.empty())
+        id.cardNumber = CatalogueText8(msg::NoIdentificationNumber);
 
     std::string name;
     std::string separateName;

@@ -95,7 +95,10 @@ TPlace PlaceNoReplace(const QString& temporary, const QString& target, bool& pla
 {
 #ifdef Q_OS_WIN
     placedByMove = true;
-    if (MoveFileExW(reinterpret_cast<LPCWSTR>(temporary.utf16()), reinterpret_cast<LPCWSTR>(target.utf16()),
+    const QString from = QDir::toNativeSeparators(temporary);
+    const QString to = QDir::toNativeSeparators(target);
+    // Without MOVEFILE_REPLACE_EXISTING the move refuses a taken name.
+    if (MoveFileExW(reinterpret_cast<LPCWSTR>(from.utf16()), reinterpret_cast<LPCWSTR>(to.utf16()),
                     MOVEFILE_WRITE_THROUGH))
         return TPlace::Placed;
     const DWORD code = GetLastError();

@@ -137,6 +137,15 @@ TEST_F(StoreTest, CardWithoutIdentificationIsNamedWithTheStandInTexts)
     EXPECT_TRUE(s.allSafe);
 }
 
+TEST_F(StoreTest, CardWithABlankNumberIsStoredNotTakenForAVu)
+{
+    const Bytes image = MakeCardImage(TCardSpec().Number(""));
+    const TStoreSummary s = Store(MakeContainer({{{0xA7, image}}}));
+    const std::string number = MessageText(msg::NoIdentificationNumber).toLatin1().toStdString();
+    EXPECT_EQ(Files(), QStringList{Name(CardArchiveName(0x0F, number, "SURNAME", "FIRST", kNow, 0))});
+    EXPECT_TRUE(s.allSafe);
+}
+
 TEST_F(StoreTest, EveryCardIsNamedFromItsOwnIdentification)
 {
     const Bytes first = MakeCardImage(TCardSpec().Number("A000000000000001").Holder("ONE", "X"));

@@ -95,6 +95,26 @@ TEST(WriteArchiveFile, WritesSkipsIdenticalAndNeverOverwrites)
     EXPECT_EQ(Entries(dir.path()), (QStringList{"A.DDD", "A_2.DDD", "A_3.DDD"}));  // no temporary left
 }
 
+TEST(WriteArchiveFile, NameTakenWhileWritingIsNotOverwritten)
+{
+    QTemporaryDir dir;
+    // Another writer creates the name after our check, before our file is placed.
+    const TContentWriter racing = [&](QFileDevice& file, std::span<const std::uint8_t> bytes) {
+        QFile other(dir.filePath("A.DDD"));
+        if (!other.open(QIODevice::WriteOnly) || other.write("theirs") != 6)
+            return false;
+        other.close();
+        return file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) ==
+               static_cast<qint64>(bytes.size());
+    };
+    const TWriteResult r = WriteArchiveFile(dir.path(), "A.DDD", Bytes{1, 2, 3}, racing);
+    EXPECT_EQ(r.outcome, TArchiveOutcome::WrittenUnderOtherName);
+    EXPECT_EQ(r.fileName, "A_2.DDD");
+    EXPECT_EQ(ReadAll(dir.filePath("A.DDD")), "theirs");
+    EXPECT_EQ(ReadAll(dir.filePath("A_2.DDD")), AsArray(Bytes{1, 2, 3}));
+    EXPECT_EQ(Entries(dir.path()), (QStringList{"A.DDD", "A_2.DDD"}));
+}
+
 TEST(WriteArchiveFile, ArchiveGetsTheUsualPermissions)
 {
     QTemporaryDir dir;
@@ -139,7 +159,7 @@ TEST(WriteArchiveFile, FailedWriteLeavesNoFileBehind)
     EXPECT_EQ(Entries(dir.path()), QStringList{});
 }
 
-TEST(WriteArchiveFile, FailsWhenTheDestinationIsMissingOrReadOnly)
+TEST(WriteArchiveFile, FailsWhenTheDestinationIsMissingOrUnwritable)
 {
     QTemporaryDir dir;
     EXPECT_EQ(WriteArchiveFile(dir.filePath("missing"), "A.DDD", Bytes{1}).outcome, TArchiveOutcome::Failed);
@@ -148,7 +168,11 @@ TEST(WriteArchiveFile, FailsWhenTheDestinationIsMissingOrReadOnly)
     if (QFileInfo("/proc/self").isDir()) {
         EXPECT_EQ(WriteArchiveFile("/proc", "A.DDD", Bytes{1}).outcome, TArchiveOutcome::Failed);
     }
+}
 
+TEST(WriteArchiveFile, FailsInAReadOnlyDirectory)
+{
+    QTemporaryDir dir;
     const auto writable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const bool ignoresPermissions = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);
