@@ -76,6 +76,7 @@ void TThreadDownload::Execute()
     progress_ = 0;
     spoolFile_.clear();
     spoolError_.clear();
+    portError_.clear();
     data_ = std::make_unique<TMemoryStream>();
     int result = kResultBadFrame;
     for (int n = firstPort_; n <= lastPort_; ++n) {
@@ -96,20 +97,24 @@ void TThreadDownload::Execute()
 
 int TThreadDownload::DownloadFromPort(int n)
 {
+    portError_.clear();
+    auto failed = [&](const std::exception& e) {
+        portError_ = QString::fromLocal8Bit(e.what());
+        DebugLog(QStringLiteral("COM%1: %2").arg(n).arg(portError_));
+        return kResultBadFrame;
+    };
     port_.SetName("COM" + std::to_string(n));
     try {
         port_.Open();
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("COM%1: %2").arg(n).arg(QString::fromLocal8Bit(e.what())));
-        return kResultBadFrame;
+        return failed(e);
     }
     TPortCloser closer(port_);
     try {
         return ReadAndFinish();
     } catch (const std::exception& e) {
         // A failed write or a lost line: nothing of this run can be trusted.
-        DebugLog(QStringLiteral("COM%1: %2").arg(n).arg(QString::fromLocal8Bit(e.what())));
-        return kResultBadFrame;
+        return failed(e);
     }
 }
 

@@ -65,6 +65,9 @@ public:
     QString SpoolFile() const { return spoolFile_; }
     // Why the spool could not be written (the Vexa was then told to keep its data).
     QString SpoolError() const { return spoolError_; }
+    // The serial port's reason when the last port tried failed on the port
+    // itself (not opened, write failed, line lost); empty otherwise.
+    QString PortError() const { return portError_; }
 
     // Where spool files go; DefaultSpoolDirectory() unless set before start().
     void SetSpoolDirectory(const QString& directory) { spoolDirectory_ = directory; }
@@ -105,4 +108,5 @@ private:
     std::unique_ptr<TMemoryStream> data_;
     QString spoolFile_;
     QString spoolError_;
+    QString portError_;
 };

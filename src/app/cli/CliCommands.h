@@ -11,3 +11,10 @@ int RunInspect(const QStringList& args);
 int RunVerify(const QStringList& args);
 int RunStore(const QStringList& args);
 int RunValidate(const QStringList& args);
+int RunDownload(const QStringList& args);
+int RunConfigure(const QStringList& args);
+int RunSetClock(const QStringList& args);
+// A warning line on stderr for each download left in the spool.
+void ReportSpoolLeftovers();
+// "error CODE: TEXT[: DETAIL]" on stderr, TEXT from the catalogue.
+void PrintResultError(int code, const QString& detail = {});

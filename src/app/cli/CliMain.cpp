@@ -22,6 +22,9 @@ const Command kCommands[] = {
     {"verify", "check the certificates and signatures of a card image or VU download", RunVerify},
     {"store", "split a saved data file into named archives in the destination", RunStore},
     {"validate", "check a saved data file as a download is checked before the Vexa deletes it", RunValidate},
+    {"download", "download the Vexa's data file into named archives", RunDownload},
+    {"configure", "send the download settings to the Vexa", RunConfigure},
+    {"set-clock", "set the Vexa's clock", RunSetClock},
 };
 
 void PrintUsage(FILE* out)
@@ -56,6 +59,7 @@ int main(int argc, char** argv)
         QTextStream(stdout) << "pellkit-cli " << PELLKIT_VERSION << '\n';
         return 0;
     }
+    ReportSpoolLeftovers();
     for (const Command& c : kCommands) {
         if (args.first() == QLatin1String(c.name))
             return c.run(args);

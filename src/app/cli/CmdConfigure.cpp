@@ -1,0 +1,129 @@
+// pellkit-cli configure --port PORT [--vexa-language N] [--mode ...] [--activities on|off] ...:
+// the settings flow of the configuration dialog. Every value not given is the
+// dialog's saved one; all of them are saved, as the dialog's OK saves them,
+// before the Vexa is reached.
+
+#include "CliCommands.h"
+#include "CliCommon.h"
+
+#include "uDeviceFlows.h"
+#include "uMessageCodes.h"
+#include "uQtSerialPort.h"
+#include "uTranslation.h"
+
+#include <QTextStream>
+
+namespace {
+
+struct TSwitch {
+    const char* option;
+    const char* what;
+    bool TVexaSettings::*field;
+};
+
+const TSwitch kSwitches[] = {
+    {"activities", "activities", &TVexaSettings::activities},
+    {"events", "events and faults", &TVexaSettings::events},
+    {"speed", "detailed speed", &TVexaSettings::speed},
+    {"technical", "technical data", &TVexaSettings::technicalData},
+};
+
+std::optional<bool> OnOff(const QString& value)
+{
+    if (value == QLatin1String("on"))
+        return true;
+    if (value == QLatin1String("off"))
+        return false;
+    return std::nullopt;
+}
+
+} // namespace
+
+int RunConfigure(const QStringList& args)
+{
+    QCommandLineParser parser;
+    SetUpParser(parser, QStringLiteral("Sends the download settings to the Vexa: which VU data it fetches, the "
+                                       "language of its display and its download mode.\nValues not given are "
+                                       "the saved ones; all of them are saved before the Vexa is reached."));
+    AddPortOption(parser);
+    parser.addOption({QStringLiteral("vexa-language"),
+                      QStringLiteral("Language of the Vexa's display: its entry 0 to 22 (0 French, 1 English, "
+                                     "...), or 'none'."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("mode"),
+                      QStringLiteral("since-previous, total, or the number of last days (2 to 255)."),
+                      QStringLiteral("MODE")});
+    for (const TSwitch& s : kSwitches)
+        parser.addOption({QString::fromLatin1(s.option),
+                          QStringLiteral("Fetch %1: on or off.").arg(QString::fromLatin1(s.what)),
+                          QStringLiteral("on|off")});
+    parser.addOption({QStringLiteral("verbose"), QStringLiteral("Show each exchange's result.")});
+    AddLanguageOption(parser);
+    if (const auto done = ParseArguments(parser, args))
+        return *done;
+    const QString command = args.first();
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError(command,
+                          QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+    if (!ApplyLanguage(parser, command))
+        return kExitUsage;
+    const auto portName = PortArgument(parser, command);
+    if (!portName)
+        return kExitUsage;
+
+    // As the dialog shows the saved values.
+    TVexaSettings settings = LoadVexaSettings();
+    settings.mode = DialogMode(settings.mode);
+    settings.vexaLanguage = DialogVexaLanguage(settings.vexaLanguage);
+
+    if (parser.isSet(QStringLiteral("vexa-language"))) {
+        const QString v = parser.value(QStringLiteral("vexa-language"));
+        bool ok = false;
+        const int n = v.toInt(&ok);
+        if (v == QLatin1String("none"))
+            settings.vexaLanguage = -1;
+        else if (ok && n >= 0 && n < kVexaLanguageCount)
+            settings.vexaLanguage = n;
+        else
+            return UsageError(command, QStringLiteral("--vexa-language wants 0 to 22 or 'none'"));
+    }
+    if (parser.isSet(QStringLiteral("mode"))) {
+        const QString v = parser.value(QStringLiteral("mode"));
+        bool ok = false;
+        const int days = v.toInt(&ok);
+        if (v == QLatin1String("since-previous"))
+            settings.mode = 0;
+        else if (v == QLatin1String("total"))
+            settings.mode = 1;
+        else if (ok && days >= kMinLastDays && days <= kMaxLastDays)
+            settings.mode = days;
+        else
+            return UsageError(command, QStringLiteral("--mode wants since-previous, total or 2 to 255 days"));
+    }
+    for (const TSwitch& s : kSwitches) {
+        const QString option = QString::fromLatin1(s.option);
+        if (!parser.isSet(option))
+            continue;
+        const auto on = OnOff(parser.value(option));
+        if (!on)
+            return UsageError(command, QStringLiteral("--%1 wants on or off").arg(option));
+        settings.*s.field = *on;
+    }
+
+    if (!SaveVexaSettings(settings))
+        QTextStream(stderr) << "pellkit-cli " << command << ": the settings could not be saved\n";
+
+    TQtSerialPort port;
+    const int result = SendSettings(port, *portName, settings,
+                                    [&](const QString& line) {
+                                        if (parser.isSet(QStringLiteral("verbose")))
+                                            QTextStream(stderr) << line << '\n';
+                                    });
+    if (result != 0) {
+        QTextStream(stderr) << MessageText(msg::SettingsFailed) << '\n';
+        PrintResultError(result);
+        return kExitFailed;
+    }
+    QTextStream(stdout) << MessageText(msg::SettingsSent) << '\n';
+    return kExitOk;
+}
