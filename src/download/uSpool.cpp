@@ -54,3 +54,14 @@ bool RemoveSpool(const QString& path)
 {
     return QFile::remove(path) || !QFileInfo::exists(path);
 }
+
+bool ForgetSpooled(const QString& path, const QString& directory)
+{
+    const QFileInfo file(path);
+    const QString folder = QFileInfo(directory).canonicalFilePath();
+    if (folder.isEmpty() || !file.isFile() || file.absoluteDir().canonicalPath() != folder)
+        return false;
+    if (!SpoolLeftovers(directory).contains(QDir(directory).filePath(file.fileName())))
+        return false;
+    return RemoveSpool(file.absoluteFilePath());
+}

@@ -32,3 +32,7 @@ QStringList SpoolLeftovers(const QString& directory = DefaultSpoolDirectory());
 
 // Removes one spool file; true when it is gone.
 bool RemoveSpool(const QString& path);
+
+// A data file that has just been stored completely: removed when it is one
+// of the spool's own files, left alone otherwise. True when it was removed.
+bool ForgetSpooled(const QString& path, const QString& directory = DefaultSpoolDirectory());

@@ -272,6 +272,13 @@ TEST_F(DownloadCli, DeleteGoesOutOnlyOnceTheDataIsSpooled)
     const auto archives = Files(Dest());
     ASSERT_EQ(2u, archives.size());
     ExpectSafe(sim, cards.data, cards.Entries());
+
+    // Stored completely, the spooled copy is done with: no more warnings.
+    EXPECT_TRUE(Spool().empty());
+    const RunResult quiet = Cli({"store", data.string(), "--dest", Dest().string()});
+    EXPECT_EQ(0, quiet.exitCode);
+    EXPECT_EQ(std::string::npos, quiet.err.find(kept.string())) << quiet.err;
+    EXPECT_TRUE(fs::exists(data)) << "a data file outside the spool is never removed";
 }
 
 TEST_F(DownloadCli, TheVexaKeepsItsDataUnlessAskedAndTheSpoolGoesWhenAllIsStored)

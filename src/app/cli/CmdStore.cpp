@@ -6,6 +6,7 @@
 #include "CliImage.h"
 
 #include "uArchiveStore.h"
+#include "uSpool.h"
 #include "uMessageCodes.h"
 #include "uTranslation.h"
 
@@ -107,5 +108,7 @@ int RunStore(const QStringList& args)
     TMemoryStream stream(std::move(*bytes));
     TCliReporter reporter;
     const TStoreSummary summary = StoreContainer(stream, options, reporter);
+    if (summary.allSafe)
+        ForgetSpooled(files.first()); // a spooled download, now stored, is done
     return summary.allSafe ? kExitOk : kExitFailed;
 }
