@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,6 +42,16 @@ QLabel* Heading(const QString& text, QWidget* parent, const char* name)
     p.setColor(QPalette::WindowText, QColor(0, 0, 128)); // navy
     label->setPalette(p);
     return label;
+}
+
+// A long translation of a heading gets a smaller size rather than losing its end.
+void FitHeading(QLabel& label)
+{
+    QFont f = label.font();
+    f.setPointSize(HeadingFont().pointSize());
+    while (f.pointSize() > 8 && QFontMetrics(f).horizontalAdvance(label.text()) > label.width())
+        f.setPointSize(f.pointSize() - 1);
+    label.setFont(f);
 }
 
 template <class W> W* Named(W* w, const char* name)
@@ -180,6 +191,8 @@ void TFicheConfigVexa::ApplyLanguage(int code)
     Label2->setText(MessageText(msg::LabelLanguage));
     for (int i = 0; i < cbLangue->count() && i < static_cast<int>(msg::kVexaLanguageCodes.size()); ++i)
         cbLangue->setItemText(i, MessageText(msg::kVexaLanguageCodes[static_cast<std::size_t>(i)]));
+    for (QLabel* heading : {Label1, Label2, Label3})
+        FitHeading(*heading);
 }
 
 int TFicheConfigVexa::RunModal(ISerialPort& port)

@@ -57,24 +57,25 @@ TFicheConfigVexaDateTime::TFicheConfigVexaDateTime(QWidget* parent) : QDialog(pa
 
     const QDateTime now = QDateTime::currentDateTime();
     DateTimePicker1 = Named(new QDateEdit(now.date(), this), "DateTimePicker1");
-    DateTimePicker1->setGeometry(10, 12, 132, 24);
+    DateTimePicker1->setGeometry(10, 8, 132, 24);
     DateTimePicker1->setCalendarPopup(true);
     // Digits read the same in every interface language.
     DateTimePicker1->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     DateTimePicker2 = Named(new QTimeEdit(now.time(), this), "DateTimePicker2");
-    DateTimePicker2->setGeometry(152, 12, 126, 24);
+    DateTimePicker2->setGeometry(152, 8, 126, 24);
     DateTimePicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
 
     cbUseVexaRealtimeClock =
         Named(new TWrapCheckBox(QStringLiteral("Use Vexa realtime clock to stamp archive"), this), "cbUseVexaRealtimeClock");
-    cbUseVexaRealtimeClock->setGeometry(10, 42, 270, 36);
+    // Room for three lines of the longest translations.
+    cbUseVexaRealtimeClock->setGeometry(10, 36, 270, 48);
 
     BitBtn1 = Named(new QPushButton(QStringLiteral("OK"), this), "BitBtn1");
-    BitBtn1->setGeometry(56, 86, 82, 30);
+    BitBtn1->setGeometry(56, 89, 82, 29);
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &TFicheConfigVexaDateTime::BitBtn1Click);
     BitBtn2 = Named(new QPushButton(QStringLiteral("Cancel"), this), "BitBtn2");
-    BitBtn2->setGeometry(150, 86, 82, 30);
+    BitBtn2->setGeometry(150, 89, 82, 29);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
