@@ -105,7 +105,6 @@ TFicheDownloadVexa::TFicheDownloadVexa(std::unique_ptr<ISerialPort> port, QWidge
     setObjectName(QStringLiteral("FicheDownloadVexa"));
     setFont(TahomaFont());
     setFixedSize(541, 389);
-    ::DropMinMaxBoxes(*this);
     CreateControls();
 
     // ComPort1RxChar: received bytes go straight into the link's assembler.
@@ -116,6 +115,7 @@ TFicheDownloadVexa::TFicheDownloadVexa(std::unique_ptr<ISerialPort> port, QWidge
     VehicleArchiveFormat = 0;
     DestinationDir = ExecutableDirectory();
     Edit1->setText(DestinationDir);
+    DropMinMaxBoxes();
 }
 
 TFicheDownloadVexa::~TFicheDownloadVexa()
@@ -209,6 +209,8 @@ QString TFicheDownloadVexa::ExecutableDirectory()
         dir += QLatin1Char('/');
     return QDir::toNativeSeparators(dir);
 }
+
+void TFicheDownloadVexa::DropMinMaxBoxes() { ::DropMinMaxBoxes(*this); }
 
 // ---- start-up
 
@@ -329,6 +331,12 @@ void TFicheDownloadVexa::showEvent(QShowEvent* e)
 
 void TFicheDownloadVexa::closeEvent(QCloseEvent* e)
 {
+    // The settings flow lets repaints through while it waits; a close that
+    // slips in with them waits for its end.
+    if (settingsFlowRunning_) {
+        e->ignore();
+        return;
+    }
     if (Worker) {
         // Closing stops the download; the window closes once the worker has
         // ended and whatever it already holds is stored.
@@ -546,6 +554,7 @@ void TFicheDownloadVexa::btnConfigurationClick()
 
     int r = -1;
     SetSettingsControlsEnabled(false);
+    settingsFlowRunning_ = true;
     {
         TWaitCursor wait;
         try {
@@ -555,6 +564,7 @@ void TFicheDownloadVexa::btnConfigurationClick()
             r = -1;
         }
     }
+    settingsFlowRunning_ = false;
     if (r != 0)
         Boxes().MessageBox(MessageText(msg::SettingsFailed));
     else

@@ -44,6 +44,8 @@ public:
 
     void ApplyLanguage(int code);
     void FormActivate();
+    // No minimize or maximize box: the window has one size.
+    void DropMinMaxBoxes();
     // The port choice as a COM number; none when no entry is selected.
     std::optional<int> PortNumber() const;
     // Folder chooser; directory in/out. True when a folder was chosen.
@@ -117,4 +119,5 @@ private:
 
     bool shown_ = false;
     bool closeWhenDone_ = false;
+    bool settingsFlowRunning_ = false;
 };

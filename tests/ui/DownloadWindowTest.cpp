@@ -19,6 +19,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <span>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -113,6 +114,34 @@ TEST_F(DownloadWindow, ArchivesArriveWhileTheBarMovesAndTheControlsWait)
                                                       w.btnDestination, w.rgPortCom, w.cbLanguage, w.cbNePasEffacer,
                                                       w.btnCancel})
         EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+}
+
+TEST_F(DownloadWindow, ASafetyCopyStaysUntilEveryArchiveIsOnDisk)
+{
+    const TCards cards;
+    VexaSim sim({"--data", WriteData(cards.data).string(), "--block", "256"});
+    ASSERT_TRUE(sim.Ok()) << sim.Error();
+    MapCom1(sim.Port());
+    TStartedWindow started(dest.path(), spool.path());
+    TFicheDownloadVexa& w = started.window;
+    w.cbNePasEffacer->setChecked(false);
+    // A disk that takes nothing.
+    w.StoreOptions.contentWriter = [](QFileDevice&, std::span<const std::uint8_t>) { return false; };
+
+    w.btnDownloading->click();
+    ASSERT_TRUE(WaitForDone(w));
+    EXPECT_EQ("83", sim.Requests().back());
+    EXPECT_TRUE(Files(dest.path()).isEmpty());
+    const QStringList kept = Files(spool.path());
+    ASSERT_EQ(1, kept.size());
+
+    // The failed archives are reported, then where the copy is and how to store it.
+    ASSERT_GE(boxes.boxes.size(), 2u);
+    EXPECT_TRUE(boxes.boxes.front().text.startsWith(MessageText(msg::ArchiveWriteFailed)));
+    const TBox& last = boxes.boxes.back();
+    EXPECT_EQ(TBox::Information, last.kind);
+    EXPECT_TRUE(last.text.contains(QDir(spool.path()).filePath(kept.front())));
+    EXPECT_TRUE(last.text.contains(QStringLiteral("pellkit-cli store")));
 }
 
 TEST_F(DownloadWindow, CancelStopsAfterTheBlockAndTellsTheVexaNothing)

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QAbstractItemDelegate>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -82,6 +83,8 @@ TEST_F(MainWindow, FirstStartWithoutSettings)
     EXPECT_EQ(20, w.cbLanguage->count());
     EXPECT_EQ(20, w.ImageList1.size());
     EXPECT_EQ(kFlagSize, w.ImageList1.front().size());
+    EXPECT_EQ(4, w.cbLanguage->maxVisibleItems());
+    EXPECT_EQ(35, w.cbLanguage->itemDelegate()->sizeHint({}, w.cbLanguage->model()->index(0, 0)).height());
     EXPECT_TRUE(boxes.boxes.empty());
 
     // Nothing was stored before the settings existed; the first activation
