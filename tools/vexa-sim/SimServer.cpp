@@ -105,7 +105,7 @@ public:
         Loop();
         journal_.State("stopped");
         RemoveLink();
-        return 0;
+        return lineLost_ ? 1 : 0;
     }
 
 private:
@@ -231,6 +231,7 @@ private:
         std::string error;
         if (!OpenLine(error)) {
             std::fprintf(stderr, "vexa-sim: cannot reopen the line: %s\n", error.c_str());
+            lineLost_ = true;
             return false;
         }
         journal_.State("reopened", pty_.SlavePath());
@@ -279,6 +280,7 @@ private:
     SimPty pty_;
     RequestAssembler assembler_;
     bool linkPlaced_ = false;
+    bool lineLost_ = false;
 };
 
 } // namespace
