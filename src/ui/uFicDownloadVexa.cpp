@@ -30,7 +30,6 @@
 #include <QShowEvent>
 #include <QToolButton>
 
-
 namespace {
 
 const QString kFormGroup = QStringLiteral("FicheDownloadVexa");
