@@ -44,6 +44,14 @@ bool ParseNumber(const QString& text, long min, long max, long& value)
     return true;
 }
 
+// Qt names the program by its full path and knows nothing of the command.
+void PrintHelp(const QCommandLineParser& p, const char* usage)
+{
+    QString help = p.helpText();
+    help.replace(0, help.indexOf('\n'), QString::fromLatin1(usage));
+    QTextStream(stdout) << help;
+}
+
 int Serve(const QStringList& args)
 {
     QCommandLineParser p;
@@ -70,7 +78,7 @@ int Serve(const QStringList& args)
     if (!p.parse(args))
         return Fail(p.errorText() + "\nRun 'vexa-sim serve --help' for the options.", 2);
     if (p.isSet("help")) {
-        QTextStream(stdout) << p.helpText();
+        PrintHelp(p, "Usage: vexa-sim serve --data FILE [options]");
         return 0;
     }
     if (!p.positionalArguments().isEmpty())
@@ -132,7 +140,7 @@ int Pack(const QStringList& args)
     if (!p.parse(args))
         return Fail(p.errorText() + "\nRun 'vexa-sim pack --help' for the options.", 2);
     if (p.isSet("help")) {
-        QTextStream(stdout) << p.helpText();
+        PrintHelp(p, "Usage: vexa-sim pack [--card FILE]... [--card-via-vu FILE]... [--vu FILE]... [--synthetic-card]... -o OUT");
         return 0;
     }
     if (!p.positionalArguments().isEmpty())
