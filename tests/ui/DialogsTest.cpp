@@ -204,19 +204,27 @@ TEST_F(Dialogs, AVexaThatDoesNotAnswerGetsOnlyTheHandshake)
     EXPECT_TRUE(started.window.btnConfiguration->isEnabled());
 }
 
-TEST_F(Dialogs, TheConfigurationDialogTakesTheWindowsLanguageWhenItOpens)
+TEST_F(Dialogs, TheDeviceDialogsTakeTheWindowsLanguageWhenTheyOpen)
 {
     TStartedWindow started;
     TFicheDownloadVexa& w = started.window;
-    constexpr int kGerman = 5;
-    w.cbLanguage->setCurrentIndex(kGerman - lang::First);
+    constexpr int kGreek = 11;
+    w.cbLanguage->setCurrentIndex(kGreek - lang::First);
     w.cbLanguageChange();
     WhenModal<TFicheConfigVexa>([&](TFicheConfigVexa& d) {
-        EXPECT_EQ(kGerman, d.InterfaceLanguage);
-        EXPECT_EQ(MessageTextIn(kGerman, msg::Configuration), d.windowTitle());
-        EXPECT_EQ(MessageTextIn(kGerman, msg::DateWord) + QStringLiteral(" && ") + MessageTextIn(kGerman, msg::TimeWord),
+        EXPECT_EQ(kGreek, d.InterfaceLanguage);
+        EXPECT_EQ(161, WidgetCharset(d));
+        EXPECT_EQ(161, WidgetCharset(*d.Label1));
+        EXPECT_EQ(MessageTextIn(kGreek, msg::Configuration), d.windowTitle());
+        EXPECT_EQ(MessageTextIn(kGreek, msg::DateWord) + QStringLiteral(" && ") + MessageTextIn(kGreek, msg::TimeWord),
                   d.bbtnDateAndTime->text());
-        EXPECT_EQ(MessageTextIn(kGerman, msg::kVexaLanguageCodes[16]), d.cbLangue->itemText(16));
+        EXPECT_EQ(MessageTextIn(kGreek, msg::kVexaLanguageCodes[16]), d.cbLangue->itemText(16));
+        WhenModal<TFicheConfigVexaDateTime>([&](TFicheConfigVexaDateTime& clock) {
+            EXPECT_EQ(161, WidgetCharset(clock));
+            EXPECT_EQ(MessageTextIn(kGreek, msg::UseVexaClock), clock.cbUseVexaRealtimeClock->text());
+            clock.reject();
+        });
+        d.bbtnDateAndTime->click();
         d.reject();
     });
     w.btnConfigurationClick();

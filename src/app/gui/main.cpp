@@ -4,6 +4,7 @@
 #include "uFlags.h"
 #include "uLocalization.h"
 #include "uScreenshots.h"
+#include "uTranslation.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -56,8 +57,11 @@ int main(int argc, char** argv)
         window.show();
         QTimer::singleShot(0, &window, &TFicheDownloadVexa::ReportSpoolLeftovers);
         return QApplication::exec();
+    } catch (const ESQLite& e) {
+        // Without its catalogue the program has nothing to say: name the file at least.
+        TMessageBoxes().ErrorBox(QString::fromLocal8Bit(e.what()) + QLatin1Char('\n') + CataloguePath());
+        return 1;
     } catch (const std::exception& e) {
-        // Without its catalogue the program has nothing to say to the user.
         TMessageBoxes().ErrorBox(QString::fromLocal8Bit(e.what()));
         return 1;
     }
