@@ -1,0 +1,39 @@
+// pellkit-bench COMMAND [options]: one benchmark per command, its results as
+// table rows on stdout (scripts/bench runs them all and prints the table).
+//
+//   wire      --data FILE --block N --bps N [--label TEXT]
+//   latency   [--exchanges N] [--block N]
+//   passes    --files F1,F2,... [--source samples|synthetic]
+//   catalogue [--openings N] [--lookups N]
+
+#include "Bench.h"
+#include "BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    // Settings, spool and archives of a benchmark never touch the user's own.
+    const bench::TempDir home;
+    setenv("XDG_CONFIG_HOME", (home.Path() / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home.Path() / "data").c_str(), 1);
+    QCoreApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("pellkit.*.debug=false"));
+
+    const char* command = argc > 1 ? argv[1] : "";
+    if (std::strcmp(command, "wire") == 0)
+        return RunWire(argc, argv);
+    if (std::strcmp(command, "latency") == 0)
+        return RunLatency(argc, argv);
+    if (std::strcmp(command, "passes") == 0)
+        return RunPasses(argc, argv);
+    if (std::strcmp(command, "catalogue") == 0)
+        return RunCatalogue(argc, argv);
+    std::fprintf(stderr, "Usage: pellkit-bench wire|latency|passes|catalogue [options]\n");
+    return 2;
+}
