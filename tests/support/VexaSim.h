@@ -299,6 +299,8 @@ public:
     std::vector<std::string> Requests() const { return Field("rx", "cmd"); }
     // The device's state changes: "kept", "deleted", "hangup", "reopened", "stopped".
     std::vector<std::string> Events() const { return Field("state", "event"); }
+    // The journal file itself, for a reader that follows it as it grows.
+    const std::filesystem::path& JournalPath() const { return journal_; }
 
     // SIGTERM, then SIGKILL after the grace period; returns the exit status
     // (minus the signal number when killed). Safe to call more than once.
