@@ -54,6 +54,7 @@ TStoreSummary TArchiveStore::StoreContainer(TMemoryStream& stream)
     summary_ = {};
     surname_.clear();
     firstNames_.clear();
+    lastNumber_.clear();
 
     stream.SetPosition(0);
     std::uint8_t tag = 0;
@@ -233,8 +234,13 @@ void TArchiveStore::WriteArchive(TMemoryStream& archive, const std::string& name
 {
     TArchiveReport report;
     report.name = Latin1Name(name);
+    // Entries of one name go to NAME, NAME_2, ...: each search goes on from
+    // the last, or thousands of tiny entries would take quadratic time.
+    int& last = lastNumber_[report.name];
     const TWriteResult result =
-        WriteArchiveFile(options_.destination, report.name, archive.Bytes(), options_.contentWriter);
+        WriteArchiveFile(options_.destination, report.name, archive.Bytes(), options_.contentWriter, last);
+    if (result.number > 0)
+        last = result.number;
     report.outcome = result.outcome;
     report.fileName = result.fileName;
     report.bytes = static_cast<qint64>(archive.Size());

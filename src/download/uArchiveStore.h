@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
 
@@ -89,6 +90,8 @@ private:
     // Held by the walk from entry to entry; every card entry sets them.
     std::string surname_;
     std::string firstNames_;
+    // Per archive name, the NAME_n the last archive of that name went to.
+    std::map<QString, int> lastNumber_;
 };
 
 inline TStoreSummary StoreContainer(TMemoryStream& stream, const TStoreOptions& options, IStoreReporter& reporter)

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -195,7 +196,7 @@ QString NumberedArchiveName(const QString& name, int n)
 }
 
 TWriteResult WriteArchiveFile(const QString& directory, const QString& name, std::span<const std::uint8_t> bytes,
-                              const TContentWriter& writer)
+                              const TContentWriter& writer, int firstNumber)
 {
     TWriteResult result;
     if (directory.isEmpty() || !QFileInfo(directory).isDir()) {
@@ -213,6 +214,7 @@ TWriteResult WriteArchiveFile(const QString& directory, const QString& name, std
     if (QFileInfo::exists(dir.filePath(safe)) && SameContent(dir.filePath(safe), bytes)) {
         result.outcome = TArchiveOutcome::SkippedIdentical;
         result.fileName = safe;
+        result.number = 1;
         return result;
     }
 
@@ -228,7 +230,7 @@ TWriteResult WriteArchiveFile(const QString& directory, const QString& name, std
     }
     file.close();
 
-    for (int n = 1; n <= kMaxNumberedName; ++n) {
+    for (int n = std::clamp(firstNumber, 1, kMaxNumberedName); n <= kMaxNumberedName; ++n) {
         const QString candidate = n == 1 ? safe : NumberedArchiveName(safe, n);
         const QString target = dir.filePath(candidate);
         bool placedByMove = false;
@@ -239,11 +241,13 @@ TWriteResult WriteArchiveFile(const QString& directory, const QString& name, std
             SyncDirectory(directory);
             result.outcome = n == 1 ? TArchiveOutcome::Written : TArchiveOutcome::WrittenUnderOtherName;
             result.fileName = candidate;
+            result.number = n;
             return result;
         case TPlace::Taken:
             if (SameContent(target, bytes)) {
                 result.outcome = TArchiveOutcome::SkippedIdentical;
                 result.fileName = candidate;
+                result.number = n;
                 return result;
             }
             break;

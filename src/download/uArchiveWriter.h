@@ -30,6 +30,7 @@ struct TWriteResult {
     TArchiveOutcome outcome = TArchiveOutcome::Failed;
     QString fileName;  // the name in the destination: written, or found identical
     QString error;     // why it failed
+    int number = 0;    // n of the NAME_n in fileName (1: NAME itself); 0 when it failed
 };
 
 // Writes the whole content into the open temporary file; false on failure.
@@ -47,8 +48,12 @@ QString NumberedArchiveName(const QString& name, int n);
 
 // Stores bytes as name in directory (see above). Fails when the directory is
 // missing, the name is refused, or the file cannot be written.
+// The search for a free NAME_n starts at firstNumber: a pass that stores many
+// archives of one name hands on where the last one went, so that a file of
+// thousands of tiny entries does not cost quadratic time. NAME itself is
+// always checked for identical content.
 TWriteResult WriteArchiveFile(const QString& directory, const QString& name, std::span<const std::uint8_t> bytes,
-                              const TContentWriter& writer = {});
+                              const TContentWriter& writer = {}, int firstNumber = 1);
 
 // The writability test before a download: creates and deletes an empty
 // "$$Test<yymmddhhmmss>.txt" in directory. Returns true when the test FAILED

@@ -267,6 +267,28 @@ TEST_F(StoreTest, ArchivesUnderATakenNameAreNeverDropped)
     EXPECT_EQ(Files(), (QStringList{name, second}));
 }
 
+TEST_F(StoreTest, ManyEntriesOfOneNameAreAllKeptAndRecognisedOnTheNextDownload)
+{
+    // Tiny VU responses all named alike: each search goes on from the last.
+    std::vector<TEntrySpec> entries;
+    for (std::uint8_t i = 0; i < 40; ++i)
+        entries.push_back({{0xA2, {0x76, 0x02, i}}});
+    const Bytes data = MakeContainer(entries);
+    const QString name = Name(VehicleArchiveName(0, "", "", kNow, 0));
+
+    const TStoreSummary s = Store(data);
+    EXPECT_TRUE(s.allSafe);
+    EXPECT_EQ(s.written + s.writtenUnderOtherName, 40);
+    ASSERT_EQ(Files().size(), 40);
+    EXPECT_EQ(Content(name), AsArray({0x76, 0x02, 0}));
+    EXPECT_EQ(Content(NumberedArchiveName(name, 40)), AsArray({0x76, 0x02, 39}));
+
+    const TStoreSummary again = Store(data);
+    EXPECT_TRUE(again.allSafe);
+    EXPECT_EQ(again.skippedIdentical, 40);
+    EXPECT_EQ(Files().size(), 40);
+}
+
 TEST_F(StoreTest, MissingDestinationIsReportedAndNotSafe)
 {
     const Bytes data = MakeContainer({{{0xA7, MakeCardImage(TCardSpec())}}, {{0xA2, MakeResponse(0x02, 4)}}});

@@ -95,6 +95,24 @@ TEST(WriteArchiveFile, WritesSkipsIdenticalAndNeverOverwrites)
     EXPECT_EQ(Entries(dir.path()), (QStringList{"A.DDD", "A_2.DDD", "A_3.DDD"}));  // no temporary left
 }
 
+TEST(WriteArchiveFile, NumberSearchGoesOnFromWhereItIsToldYetComparesTheNameItself)
+{
+    QTemporaryDir dir;
+    ASSERT_EQ(WriteArchiveFile(dir.path(), "A.DDD", Bytes{1}).number, 1);
+    ASSERT_EQ(WriteArchiveFile(dir.path(), "A.DDD", Bytes{2}).number, 2);
+
+    TWriteResult r = WriteArchiveFile(dir.path(), "A.DDD", Bytes{3}, {}, 2);
+    EXPECT_EQ(r.outcome, TArchiveOutcome::WrittenUnderOtherName);
+    EXPECT_EQ(r.fileName, "A_3.DDD");
+    EXPECT_EQ(r.number, 3);
+
+    r = WriteArchiveFile(dir.path(), "A.DDD", Bytes{1}, {}, 3);
+    EXPECT_EQ(r.outcome, TArchiveOutcome::SkippedIdentical);
+    EXPECT_EQ(r.fileName, "A.DDD");
+    EXPECT_EQ(r.number, 1);
+    EXPECT_EQ(Entries(dir.path()), (QStringList{"A.DDD", "A_2.DDD", "A_3.DDD"}));
+}
+
 TEST(WriteArchiveFile, NameTakenWhileWritingIsNotOverwritten)
 {
     QTemporaryDir dir;
