@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -52,15 +53,17 @@ bool StopRequested()
     return ::poll(&p, 1, 0) > 0;
 }
 
-// Sleeps until the deadline; false when a stop signal came first.
+// Sleeps until the deadline; false when a stop signal came first. To the
+// nanosecond: the pacing must not run a millisecond ahead of the line.
 bool SleepUntil(Clock::time_point deadline)
 {
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             return !StopRequested();
+        const timespec wait{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
         pollfd p{gStopPipe[0], POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(left)) > 0)
+        if (::ppoll(&p, 1, &wait, nullptr) > 0)
             return false;
     }
 }
@@ -174,6 +177,8 @@ private:
                     lastByte = Clock::now();
                     released = false;
                     for (ssize_t i = 0; i < got; ++i) {
+                        if (!assembler_.Partial())
+                            requestStart_ = lastByte;
                         if (assembler_.Feed(buf[i]) && !HandleFrame())
                             return;
                     }
@@ -202,6 +207,8 @@ private:
     {
         const TvexaMessage request(assembler_.Frame());
         assembler_.Clear();
+        // The request took its own time on the line before the answer can start.
+        const auto answerStart = requestStart_ + WireTime(request.Data.size());
         if (const int v = request.Validate(); v != kFrameOk) {
             // A damaged request gets no answer: the program's wait runs out,
             // as with a device that did not hear it.
@@ -214,7 +221,7 @@ private:
         for (const std::string& e : reply.events)
             journal_.State(e);
         std::size_t sent = 0;
-        const bool lineOk = Send(reply.wire, sent);
+        const bool lineOk = Send(reply.wire, sent, answerStart);
         journal_.Answer(command, reply, sent);
         if (StopRequested())
             return false;
@@ -238,14 +245,25 @@ private:
         return true;
     }
 
-    // False when the line failed.
-    bool Send(const std::vector<std::uint8_t>& bytes, std::size_t& sent)
+    Clock::duration WireTime(std::size_t bytes) const
+    {
+        if (options_.bps <= 0)
+            return Clock::duration::zero();
+        return std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(static_cast<double>(bytes) / static_cast<double>(options_.bps)));
+    }
+
+    // False when the line failed. Paced, a chunk goes out when its last byte
+    // would have arrived on the line, so the program never gets an answer
+    // ahead of the wire and its own delays show as idle line.
+    bool Send(const std::vector<std::uint8_t>& bytes, std::size_t& sent, Clock::time_point start)
     {
         const std::size_t chunk =
             options_.bps > 0 ? static_cast<std::size_t>(std::max<long>(1, options_.bps / 50)) : bytes.size();
-        const auto start = Clock::now();
         while (sent < bytes.size()) {
             const std::size_t want = std::min(chunk, bytes.size() - sent);
+            if (options_.bps > 0 && !SleepUntil(start + WireTime(sent + want)))
+                return true;
             std::size_t done = 0;
             while (done < want) {
                 const ssize_t w = ::write(pty_.Master(), bytes.data() + sent + done, want - done);
@@ -263,13 +281,6 @@ private:
                 }
             }
             sent += done;
-            if (options_.bps > 0) {
-                const auto due = start + std::chrono::duration_cast<Clock::duration>(
-                                             std::chrono::duration<double>(static_cast<double>(sent) /
-                                                                           static_cast<double>(options_.bps)));
-                if (!SleepUntil(due))
-                    return true;
-            }
         }
         return true;
     }
@@ -279,6 +290,7 @@ private:
     SimJournal journal_;
     SimPty pty_;
     RequestAssembler assembler_;
+    Clock::time_point requestStart_; // when the current request's first byte came in
     bool linkPlaced_ = false;
     bool lineLost_ = false;
 };
