@@ -13,9 +13,11 @@
 #include <QString>
 
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -48,13 +50,44 @@ void EmptyDestination()
         ::unlink((g_dest + "/" + name).c_str());
 }
 
-void RemoveTree()
+void RemoveTree(const std::string& parent)
 {
-    if (g_dest.empty())
+    const std::string dest = parent + "/dest";
+    if (DIR* d = ::opendir(dest.c_str())) {
+        ::closedir(d);
+        for (const std::string& name : Names(dest))
+            ::unlink((dest + "/" + name).c_str());
+    }
+    ::rmdir(dest.c_str());
+    ::rmdir(parent.c_str());
+}
+
+void RemoveOwnTree()
+{
+    if (!g_parent.empty())
+        RemoveTree(g_parent);
+}
+
+// A process that crashed or hit a limit leaves its tree behind: the trees of
+// processes that are gone are removed on the next start.
+void RemoveStaleTrees(const std::string& tmp)
+{
+    DIR* d = ::opendir(tmp.c_str());
+    if (!d)
         return;
-    EmptyDestination();
-    ::rmdir(g_dest.c_str());
-    ::rmdir(g_parent.c_str());
+    std::vector<std::string> stale;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        const std::string prefix = "pellkit-fuzz-store-";
+        if (name.rfind(prefix, 0) != 0)
+            continue;
+        const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            stale.push_back(tmp + "/" + name);
+    }
+    ::closedir(d);
+    for (const std::string& parent : stale)
+        RemoveTree(parent);
 }
 
 class TRecorder : public IStoreReporter {
@@ -72,13 +105,15 @@ public:
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     SetCataloguePath(QStringLiteral(PELLKIT_FUZZ_CATALOGUE));
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/pellkit-fuzz-store-XXXXXX";
+    const char* env = std::getenv("TMPDIR");
+    const std::string tmp = env && *env ? env : "/tmp";
+    RemoveStaleTrees(tmp);
+    std::string pattern = tmp + "/pellkit-fuzz-store-" + std::to_string(::getpid()) + "-XXXXXX";
     FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
     g_parent = pattern;
     g_dest = g_parent + "/dest";
     FUZZ_CHECK(::mkdir(g_dest.c_str(), 0700) == 0);
-    std::atexit(RemoveTree);
+    std::atexit(RemoveOwnTree);
     return 0;
 }
 
