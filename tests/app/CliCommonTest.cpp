@@ -24,6 +24,23 @@ TEST(CliProgress, TextShowsBytesPercentOnceKnownAndRate)
         EXPECT_EQ(ProgressText(c.received, c.total, c.seconds).toStdString(), c.text);
 }
 
+TEST(CliProgress, TimeLeftOnlyOnceTheTotalAndTheRateAreKnown)
+{
+    struct Case {
+        std::int64_t received, total;
+        double seconds;
+        const char* text;
+    } const cases[] = {
+        {100, 0, 10.0, ""},            // total not known
+        {100, 300, 0.2, ""},           // too early to tell the rate
+        {300, 300, 10.0, ""},          // done
+        {100, 300, 10.0, "  0:20 left"},
+        {1, 4000, 1.0, "  66:39 left"}, // minutes do not wrap into hours
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TimeLeftText(c.received, c.total, c.seconds).toStdString(), c.text);
+}
+
 TEST(CliErrors, EveryResultCodeHasItsOwnText)
 {
     const QString unknown = CliResultText(12345);

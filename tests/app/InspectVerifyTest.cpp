@@ -38,7 +38,14 @@ CliRun Cli(const QStringList& args)
     static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
     (void)app;
 
+    // Settings and spool of its own: every command reports spool leftovers.
+    static const QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_DATA_HOME", home.filePath("data"));
+
     QProcess process;
+    process.setProcessEnvironment(env);
     process.start(QStringLiteral(PELLKIT_CLI_PATH), args);
     process.waitForFinished(-1);
     CliRun run;

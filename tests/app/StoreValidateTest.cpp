@@ -1,5 +1,5 @@
-// pellkit-cli store and validate, run as a user runs them, with settings of
-// their own (XDG_CONFIG_HOME) and data files built here.
+// pellkit-cli store and validate, run as a user runs them, with settings and
+// a spool of their own (XDG_CONFIG_HOME, XDG_DATA_HOME) and data files built here.
 
 #include "ContainerBuilder.h"
 #include "uArchUtil.h"
@@ -59,14 +59,15 @@ protected:
         return path;
     }
 
-    TRun Cli(const QStringList& args)
+    TRun Cli(const QStringList& args, const QString& program = QStringLiteral(PELLKIT_CLI_PATH))
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", root_.filePath("config"));
+        env.insert("XDG_DATA_HOME", root_.filePath("data"));
         env.insert("LC_ALL", "C.UTF-8");
         process.setProcessEnvironment(env);
-        process.start(QStringLiteral(PELLKIT_CLI_PATH), args);
+        process.start(program, args);
         process.waitForFinished(-1);
         TRun run;
         run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -146,4 +147,20 @@ TEST_F(StoreValidate, StoreFailsClearly)
     const TRun damaged = Cli({"store", Write({0x00}), "--dest", Dest(), "--lang", "3"});
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_EQ(damaged.err, MessageTextIn(kEnglish, msg::NoF0Tag) + "\n");
+}
+
+TEST_F(StoreValidate, WithoutItsCatalogueTheCliNamesTheFileItLacks)
+{
+    // A leftover in the spool makes every command look up a catalogue text.
+    ASSERT_TRUE(QDir(root_.path()).mkpath("data/Morvane/Pellkit/spool"));
+    QFile leftover(root_.filePath("data/Morvane/Pellkit/spool/download-20240131-154200-000.vexa"));
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    ASSERT_TRUE(QDir(root_.path()).mkpath("alone"));
+    const QString program = root_.filePath("alone/pellkit-cli");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PELLKIT_CLI_PATH), program));
+
+    const TRun run = Cli({"validate", Write(kVuData)}, program);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(root_.filePath("alone/languages.db"))) << run.err.toStdString();
 }

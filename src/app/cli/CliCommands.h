@@ -16,5 +16,3 @@ int RunConfigure(const QStringList& args);
 int RunSetClock(const QStringList& args);
 // A warning line on stderr for each download left in the spool.
 void ReportSpoolLeftovers();
-// "error CODE: TEXT[: DETAIL]" on stderr, TEXT from the catalogue.
-void PrintResultError(int code, const QString& detail = {});

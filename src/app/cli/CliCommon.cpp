@@ -2,7 +2,9 @@
 
 #include "uArdoVexa.h"
 #include "uLocalization.h"
+#include "uMessageCodes.h"
 #include "uQtSerialPort.h"
+#include "uTranslation.h"
 
 #include <QTextStream>
 
@@ -35,7 +37,7 @@ void SetUpParser(QCommandLineParser& parser, const QString& description)
     parser.addHelpOption();
 }
 
-std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& args)
+std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& args, bool withPort)
 {
     const QString command = args.value(0);
     if (!parser.parse(args))
@@ -48,10 +50,90 @@ std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList&
         const int options = first.indexOf(QStringLiteral(" [options]"));
         if (first.startsWith(QStringLiteral("Usage: ")) && options > 0)
             help.replace(0, options, QStringLiteral("Usage: pellkit-cli ") + command);
-        QTextStream(stdout) << help;
+        QTextStream(stdout) << help << '\n' << HelpEpilogue(withPort);
         return kExitOk;
     }
     return std::nullopt;
+}
+
+std::optional<int> ParsePortCommand(QCommandLineParser& parser, const QStringList& args, bool withLanguage,
+                                    QString& port)
+{
+    if (const auto done = ParseArguments(parser, args, true))
+        return done;
+    const QString command = args.first();
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError(command,
+                          QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+    if (withLanguage && !ApplyLanguage(parser, command))
+        return kExitUsage;
+    const auto name = PortArgument(parser, command);
+    if (!name)
+        return kExitUsage;
+    port = *name;
+    return std::nullopt;
+}
+
+std::optional<int> ParseFileCommand(QCommandLineParser& parser, const QStringList& args, bool withLanguage,
+                                    QString& file)
+{
+    if (const auto done = ParseArguments(parser, args))
+        return done;
+    const QString command = args.first();
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1)
+        return UsageError(command, files.isEmpty() ? QStringLiteral("FILE is required")
+                                                   : QStringLiteral("unexpected argument '%1'").arg(files.at(1)));
+    if (withLanguage && !ApplyLanguage(parser, command))
+        return kExitUsage;
+    file = files.first();
+    return std::nullopt;
+}
+
+QString HelpEpilogue(bool withPort)
+{
+    QString text = QStringLiteral(
+        "Exit status:\n"
+        "  0  success\n"
+        "  1  the line, the Vexa or the data failed, or a download was not stored\n"
+        "  2  usage error: an unknown option, a missing or wrong value\n");
+    if (withPort) {
+#ifdef Q_OS_WIN
+        text += QStringLiteral(
+            "\nPort:\n"
+            "  --port takes COMn, the port's name in the Device Manager (COM1, COM5, ...).\n");
+#else
+        text += QStringLiteral(
+            "\nPort:\n"
+            "  --port takes a device path (/dev/ttyUSB0) or COMn. COMn is the device\n"
+            "  named by the setting Ports/COMn when there is one (a section [Ports]\n"
+            "  with COM5=/dev/ttyUSB0 in the settings file), else /dev/ttyS(n-1):\n"
+            "  COM1 is /dev/ttyS0. The user needs access to the device (the group\n"
+            "  dialout on Debian).\n");
+#endif
+    }
+#ifdef Q_OS_WIN
+    text += QStringLiteral(
+        "\nFiles:\n"
+        "  settings   the registry key HKEY_CURRENT_USER\\Software\\Morvane\\Pellkit\n"
+        "             (the group Vexa: Language, DestDir, defaultCardFileformat, ...)\n"
+        "  spool      %APPDATA%\\Morvane\\Pellkit\\spool: each download until all of it\n"
+        "             is stored; store a leftover with 'pellkit-cli store FILE --dest DIR'\n"
+        "  archives   the destination: --dest DIR, else the saved DestDir\n"
+        "  catalogue  languages.db beside the executable\n");
+#else
+    text += QStringLiteral(
+        "\nFiles:\n"
+        "  settings   ~/.config/Morvane/Pellkit.conf, an INI file ($XDG_CONFIG_HOME\n"
+        "             for ~/.config when set); the section [Vexa] holds Language,\n"
+        "             DestDir, defaultCardFileformat, defaultVehicleFileformat, ...\n"
+        "  spool      ~/.local/share/Morvane/Pellkit/spool ($XDG_DATA_HOME for\n"
+        "             ~/.local/share when set): each download until all of it is\n"
+        "             stored; store a leftover with 'pellkit-cli store FILE --dest DIR'\n"
+        "  archives   the destination: --dest DIR, else the saved DestDir\n"
+        "  catalogue  languages.db beside the executable\n");
+#endif
+    return text;
 }
 
 int UsageError(const QString& command, const QString& text)
@@ -94,6 +176,36 @@ void PrintError(int code, const QString& detail)
     if (!detail.isEmpty())
         err << ": " << detail;
     err << '\n';
+}
+
+void PrintResultError(int code, const QString& detail)
+{
+    const QString text = ResultText(code); // before a line is begun: it may throw
+    QTextStream err(stderr);
+    err << "error " << code << ": " << text;
+    if (!detail.isEmpty())
+        err << ": " << detail;
+    err << '\n';
+}
+
+std::function<void(const QString&)> VerboseLines(const QCommandLineParser& parser)
+{
+    const bool verbose = parser.isSet(QStringLiteral("verbose"));
+    return [verbose](const QString& line) {
+        if (verbose)
+            QTextStream(stderr) << line << '\n';
+    };
+}
+
+int ReportSettingsResult(int result)
+{
+    if (result != 0) {
+        QTextStream(stderr) << MessageText(msg::SettingsFailed) << '\n';
+        PrintResultError(result);
+        return kExitFailed;
+    }
+    QTextStream(stdout) << MessageText(msg::SettingsSent) << '\n';
+    return kExitOk;
 }
 
 std::unique_ptr<QSettings> VexaSettings()
@@ -170,6 +282,16 @@ QString ProgressText(std::int64_t received, std::int64_t total, double seconds)
     return text;
 }
 
+QString TimeLeftText(std::int64_t received, std::int64_t total, double seconds)
+{
+    // The first half second says too little about the rate.
+    if (total <= 0 || received <= 0 || received >= total || seconds <= 0.5)
+        return {};
+    const auto left = static_cast<std::int64_t>(static_cast<double>(total - received) * seconds
+                                                / static_cast<double>(received));
+    return QStringLiteral("  %1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+}
+
 TProgressBar::TProgressBar() : enabled_(isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {}
 
 void TProgressBar::Update(std::int64_t received, std::int64_t total)
@@ -177,7 +299,7 @@ void TProgressBar::Update(std::int64_t received, std::int64_t total)
     if (!enabled_)
         return;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    const QString text = ProgressText(received, total, seconds);
+    const QString text = ProgressText(received, total, seconds) + TimeLeftText(received, total, seconds);
     // Pad over the remains of a longer previous line.
     const int width = static_cast<int>(text.size());
     QTextStream(stderr) << '\r' << text << QString(std::max(0, width_ - width), QLatin1Char(' ')) << Qt::flush;

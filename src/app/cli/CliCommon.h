@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -24,7 +25,19 @@ constexpr int kExitUsage = 2;
 void SetUpParser(QCommandLineParser& parser, const QString& description);
 // Parses args (the command name first).  Returns an exit status when the
 // command is done already (--help printed, or a usage error reported).
-std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& args);
+// The help ends with HelpEpilogue(withPort).
+std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& args, bool withPort = false);
+// The common start of a command on the Vexa, which takes no FILE: parses,
+// sets the interface language when withLanguage (the command has --lang),
+// and sets port from --port. Returns an exit status when already done.
+std::optional<int> ParsePortCommand(QCommandLineParser& parser, const QStringList& args, bool withLanguage,
+                                    QString& port);
+// The same for a command on exactly one FILE, which it sets.
+std::optional<int> ParseFileCommand(QCommandLineParser& parser, const QStringList& args, bool withLanguage,
+                                    QString& file);
+// What every help ends with: the exit codes, the port syntax (withPort) and
+// where the settings, the spool and the archives live.
+QString HelpEpilogue(bool withPort);
 // "pellkit-cli COMMAND: TEXT" on stderr; returns kExitUsage.
 int UsageError(const QString& command, const QString& text);
 
@@ -33,6 +46,14 @@ int UsageError(const QString& command, const QString& text);
 QString CliResultText(int code);
 // "error CODE: TEXT" on stderr, followed by ": DETAIL" when given.
 void PrintError(int code, const QString& detail = {});
+// The same with TEXT from the catalogue, in the interface language.
+void PrintResultError(int code, const QString& detail = {});
+
+// The steps of a settings or clock flow on stderr with --verbose, else none.
+std::function<void(const QString&)> VerboseLines(const QCommandLineParser& parser);
+// The end of a settings or clock flow: the catalogue's success line on
+// stdout, or its failure line and the result on stderr. The exit status.
+int ReportSettingsResult(int result);
 
 // ---- settings -----------------------------------------------------------------
 
@@ -62,8 +83,11 @@ bool OpenPort(TQtSerialPort& port, const QString& name);
 // "12.3 KiB  41%  5.6 KiB/s": the percent only once the total is known, the
 // rate once time has passed.
 QString ProgressText(std::int64_t received, std::int64_t total, double seconds);
+// "  1:05 left" once the total is known and the rate has settled, else empty.
+QString TimeLeftText(std::int64_t received, std::int64_t total, double seconds);
 
-// A one-line bar on stderr, redrawn in place; silent when stderr is no terminal.
+// A one-line bar on stderr (ProgressText and TimeLeftText), redrawn in
+// place; silent when stderr is no terminal.
 class TProgressBar {
 public:
     TProgressBar();

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QTextStream>
 
 #include <cstdint>
 #include <optional>
@@ -66,8 +67,38 @@ inline std::optional<std::vector<std::uint8_t>> ReadImageFile(const QString& pat
     return std::vector<std::uint8_t>(data.begin(), data.end());
 }
 
+// ReadImageFile, its failure told on stderr as "pellkit-cli COMMAND: ...".
+inline std::optional<std::vector<std::uint8_t>> ReadInputFile(const QString& command, const QString& path)
+{
+    QString error;
+    auto bytes = ReadImageFile(path, error);
+    if (!bytes)
+        QTextStream(stderr) << "pellkit-cli " << command << ": " << error << '\n';
+    return bytes;
+}
+
 inline QString NotAnImageMessage(const QString& path)
 {
     return QStringLiteral("%1 is neither a driver card image nor a VU download (no card file header, no 76 01 overview)")
         .arg(path);
+}
+
+struct TImageFile {
+    std::vector<std::uint8_t> bytes;
+    TImage image;
+};
+
+// The file and what it holds; none, told on stderr, when it cannot be read
+// or holds no image.
+inline std::optional<TImageFile> ReadImageInput(const QString& command, const QString& path)
+{
+    auto bytes = ReadInputFile(command, path);
+    if (!bytes)
+        return std::nullopt;
+    const TImage image = DetectImage(*bytes);
+    if (image.kind == TImageKind::Unknown) {
+        QTextStream(stderr) << "pellkit-cli " << command << ": " << NotAnImageMessage(path) << '\n';
+        return std::nullopt;
+    }
+    return TImageFile{std::move(*bytes), image};
 }

@@ -1,11 +1,15 @@
 // pellkit-cli: the desktop program's operations for scripts and headless machines.
 
 #include "CliCommands.h"
+#include "CliCommon.h"
+
+#include "uTranslation.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
 #include <cstdio>
+#include <exception>
 
 namespace {
 
@@ -27,13 +31,20 @@ const Command kCommands[] = {
     {"set-clock", "set the Vexa's clock", RunSetClock},
 };
 
-void PrintUsage(FILE* out)
+// The whole help (full) on --help; a usage error shows the commands only.
+void PrintUsage(FILE* out, bool full)
 {
     QTextStream s(out);
-    s << "Usage: pellkit-cli COMMAND [options]\n\nCommands:\n";
+    s << "Usage: pellkit-cli COMMAND [options]\n";
+    if (full)
+        s << "The desktop program's operations for scripts: empties a Vexa (a pocket download device for\n"
+             "digital tachographs) over a serial line and stores its downloads as named archives.\n";
+    s << "\nCommands:\n";
     for (const Command& c : kCommands)
         s << "  " << QString::fromLatin1(c.name).leftJustified(12) << c.summary << '\n';
-    s << "\nRun 'pellkit-cli COMMAND --help' for a command's options.\n";
+    s << "\nRun 'pellkit-cli COMMAND --help' for a command's options; 'pellkit-cli --version' for the version.\n";
+    if (full)
+        s << '\n' << HelpEpilogue(true);
 }
 
 } // namespace
@@ -48,23 +59,36 @@ int main(int argc, char** argv)
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty()) {
-        PrintUsage(stderr);
-        return 2;
+        PrintUsage(stderr, false);
+        return kExitUsage;
     }
+    // "help COMMAND" is "COMMAND --help".
+    if (args.first() == "help" && args.size() == 2)
+        args = QStringList{args.at(1), QStringLiteral("--help")};
     if (args.first() == "--help" || args.first() == "-h" || args.first() == "help") {
-        PrintUsage(stdout);
-        return 0;
+        PrintUsage(stdout, true);
+        return kExitOk;
     }
     if (args.first() == "--version") {
         QTextStream(stdout) << "pellkit-cli " << PELLKIT_VERSION << '\n';
-        return 0;
+        return kExitOk;
     }
-    ReportSpoolLeftovers();
-    for (const Command& c : kCommands) {
-        if (args.first() == QLatin1String(c.name))
-            return c.run(args);
+    try {
+        ReportSpoolLeftovers();
+        for (const Command& c : kCommands) {
+            if (args.first() == QLatin1String(c.name))
+                return c.run(args);
+        }
+    } catch (const ESQLite& e) {
+        // Without its catalogue the program has nothing to say: name the file at least.
+        QTextStream(stderr) << "pellkit-cli: " << e.what() << ": cannot read the message catalogue "
+                            << CataloguePath() << '\n';
+        return kExitFailed;
+    } catch (const std::exception& e) {
+        QTextStream(stderr) << "pellkit-cli: " << e.what() << '\n';
+        return kExitFailed;
     }
     QTextStream(stderr) << "pellkit-cli: unknown command '" << args.first() << "'\n\n";
-    PrintUsage(stderr);
-    return 2;
+    PrintUsage(stderr, false);
+    return kExitUsage;
 }

@@ -7,9 +7,7 @@
 #include "CliCommon.h"
 
 #include "uDeviceFlows.h"
-#include "uMessageCodes.h"
 #include "uQtSerialPort.h"
-#include "uTranslation.h"
 
 #include <QTextStream>
 
@@ -59,17 +57,10 @@ int RunConfigure(const QStringList& args)
                           QStringLiteral("on|off")});
     parser.addOption({QStringLiteral("verbose"), QStringLiteral("Show each exchange's result.")});
     AddLanguageOption(parser);
-    if (const auto done = ParseArguments(parser, args))
+    QString portName;
+    if (const auto done = ParsePortCommand(parser, args, true, portName))
         return *done;
     const QString command = args.first();
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError(command,
-                          QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-    if (!ApplyLanguage(parser, command))
-        return kExitUsage;
-    const auto portName = PortArgument(parser, command);
-    if (!portName)
-        return kExitUsage;
 
     // As the dialog shows the saved values.
     TVexaSettings settings = LoadVexaSettings();
@@ -114,16 +105,6 @@ int RunConfigure(const QStringList& args)
         QTextStream(stderr) << "pellkit-cli " << command << ": the settings could not be saved\n";
 
     TQtSerialPort port;
-    const int result = SendSettings(port, *portName, settings,
-                                    [&](const QString& line) {
-                                        if (parser.isSet(QStringLiteral("verbose")))
-                                            QTextStream(stderr) << line << '\n';
-                                    });
-    if (result != 0) {
-        QTextStream(stderr) << MessageText(msg::SettingsFailed) << '\n';
-        PrintResultError(result);
-        return kExitFailed;
-    }
-    QTextStream(stdout) << MessageText(msg::SettingsSent) << '\n';
-    return kExitOk;
+    const int result = SendSettings(port, portName, settings, VerboseLines(parser));
+    return ReportSettingsResult(result);
 }

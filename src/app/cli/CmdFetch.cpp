@@ -39,14 +39,10 @@ int RunFetch(const QStringList& args)
     AddPortOption(parser);
     parser.addOption({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("The file to write."),
                       QStringLiteral("FILE")});
-    if (const auto done = ParseArguments(parser, args))
+    QString portName;
+    if (const auto done = ParsePortCommand(parser, args, false, portName))
         return *done;
     const QString command = args.first();
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError(command, QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-    const auto portName = PortArgument(parser, command);
-    if (!portName)
-        return kExitUsage;
     const QString output = parser.value(QStringLiteral("output"));
     if (output.isEmpty())
         return UsageError(command, QStringLiteral("--output is required"));
@@ -62,7 +58,7 @@ int RunFetch(const QStringList& args)
 
     InstallInterruptHandler();
     TQtSerialPort port;
-    if (!OpenPort(port, *portName))
+    if (!OpenPort(port, portName))
         return kExitFailed;
 
     TMemoryStream data;

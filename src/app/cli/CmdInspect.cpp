@@ -102,32 +102,23 @@ int RunInspect(const QStringList& args)
                                             QStringLiteral("print only the identification that names the archive"));
     parser.addOption(identityOption);
 
-    if (const auto done = ParseArguments(parser, args))
+    QString path;
+    if (const auto done = ParseFileCommand(parser, args, false, path))
         return *done;
-    if (parser.positionalArguments().size() != 1)
-        return UsageError(QStringLiteral("inspect"), QStringLiteral("give exactly one FILE"));
-    const QString path = parser.positionalArguments().first();
-
     QTextStream err(stderr);
-    QString error;
-    const auto bytes = ReadImageFile(path, error);
-    if (!bytes) {
-        err << "pellkit-cli inspect: " << error << '\n';
+    auto input = ReadImageInput(args.first(), path);
+    if (!input)
         return kExitFailed;
-    }
-    const TImage image = DetectImage(*bytes);
-    if (image.kind == TImageKind::Unknown) {
-        err << "pellkit-cli inspect: " << NotAnImageMessage(path) << '\n';
-        return kExitFailed;
-    }
+    const std::vector<std::uint8_t>& bytes = input->bytes;
+    const TImage image = input->image;
 
     // The whole answer is built first, so that a failure prints no half tree.
     QString text;
     QTextStream out(&text);
     try {
         const bool identity = parser.isSet(identityOption);
-        const int status = image.kind == TImageKind::DriverCard ? InspectCard(out, *bytes, image.start, identity)
-                                                                : InspectOverview(out, *bytes, image.start, identity);
+        const int status = image.kind == TImageKind::DriverCard ? InspectCard(out, bytes, image.start, identity)
+                                                                : InspectOverview(out, bytes, image.start, identity);
         out.flush();
         QTextStream(stdout) << text;
         return status;

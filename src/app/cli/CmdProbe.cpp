@@ -13,16 +13,12 @@ int RunProbe(const QStringList& args)
     QCommandLineParser parser;
     SetUpParser(parser, QStringLiteral("Runs the configuration handshake with the Vexa and prints its two values."));
     AddPortOption(parser);
-    if (const auto done = ParseArguments(parser, args))
+    QString portName;
+    if (const auto done = ParsePortCommand(parser, args, false, portName))
         return *done;
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError(args.first(), QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-    const auto portName = PortArgument(parser, args.first());
-    if (!portName)
-        return kExitUsage;
 
     TQtSerialPort port;
-    if (!OpenPort(port, *portName))
+    if (!OpenPort(port, portName))
         return kExitFailed;
     std::uint16_t value1 = 0, value2 = 0;
     int code = kResultOk;

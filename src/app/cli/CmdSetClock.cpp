@@ -6,9 +6,7 @@
 #include "CliCommon.h"
 
 #include "uDeviceFlows.h"
-#include "uMessageCodes.h"
 #include "uQtSerialPort.h"
-#include "uTranslation.h"
 
 #include <QDateTime>
 #include <QTextStream>
@@ -28,17 +26,10 @@ int RunSetClock(const QStringList& args)
                       QStringLiteral("on|off")});
     parser.addOption({QStringLiteral("verbose"), QStringLiteral("Show each exchange's result.")});
     AddLanguageOption(parser);
-    if (const auto done = ParseArguments(parser, args))
+    QString portName;
+    if (const auto done = ParsePortCommand(parser, args, true, portName))
         return *done;
     const QString command = args.first();
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError(command,
-                          QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-    if (!ApplyLanguage(parser, command))
-        return kExitUsage;
-    const auto portName = PortArgument(parser, command);
-    if (!portName)
-        return kExitUsage;
 
     QDateTime moment = QDateTime::currentDateTime();
     if (parser.isSet(QStringLiteral("at"))) {
@@ -67,16 +58,6 @@ int RunSetClock(const QStringList& args)
         QTextStream(stderr) << "pellkit-cli " << command << ": the option could not be saved\n";
 
     TQtSerialPort port;
-    const int result = SendClock(port, *portName, moment, deviceClock,
-                                 [&](const QString& line) {
-                                        if (parser.isSet(QStringLiteral("verbose")))
-                                            QTextStream(stderr) << line << '\n';
-                                    });
-    if (result != 0) {
-        QTextStream(stderr) << MessageText(msg::SettingsFailed) << '\n';
-        PrintResultError(result);
-        return kExitFailed;
-    }
-    QTextStream(stdout) << MessageText(msg::SettingsSent) << '\n';
-    return kExitOk;
+    const int result = SendClock(port, portName, moment, deviceClock, VerboseLines(parser));
+    return ReportSettingsResult(result);
 }

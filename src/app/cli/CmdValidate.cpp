@@ -32,22 +32,12 @@ int RunValidate(const QStringList& args)
                                        "in it.\nExit status 0 when all of it is sound, 1 when not."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The data file."));
     AddLanguageOption(parser);
-    if (const auto done = ParseArguments(parser, args))
+    QString file;
+    if (const auto done = ParseFileCommand(parser, args, true, file))
         return *done;
-    const QString command = args.first();
-    const QStringList files = parser.positionalArguments();
-    if (files.size() != 1)
-        return UsageError(command, files.isEmpty() ? QStringLiteral("FILE is required")
-                                                   : QStringLiteral("unexpected argument '%1'").arg(files.at(1)));
-    if (!ApplyLanguage(parser, command))
-        return kExitUsage;
-
-    QString error;
-    auto bytes = ReadImageFile(files.first(), error);
-    if (!bytes) {
-        QTextStream(stderr) << "pellkit-cli " << command << ": " << error << '\n';
+    auto bytes = ReadInputFile(args.first(), file);
+    if (!bytes)
         return kExitFailed;
-    }
     TMemoryStream stream(std::move(*bytes));
     int result = 0;
     QString detail;

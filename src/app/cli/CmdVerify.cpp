@@ -221,24 +221,15 @@ int RunVerify(const QStringList& args)
         QStringLiteral("DIR"));
     parser.addOption(keysOption);
 
-    if (const auto done = ParseArguments(parser, args))
+    QString path;
+    if (const auto done = ParseFileCommand(parser, args, false, path))
         return *done;
-    if (parser.positionalArguments().size() != 1)
-        return UsageError(QStringLiteral("verify"), QStringLiteral("give exactly one FILE"));
-    const QString path = parser.positionalArguments().first();
-
     QTextStream err(stderr);
-    QString error;
-    const auto bytes = ReadImageFile(path, error);
-    if (!bytes) {
-        err << "pellkit-cli verify: " << error << '\n';
+    auto input = ReadImageInput(args.first(), path);
+    if (!input)
         return kExitFailed;
-    }
-    const TImage image = DetectImage(*bytes);
-    if (image.kind == TImageKind::Unknown) {
-        err << "pellkit-cli verify: " << NotAnImageMessage(path) << '\n';
-        return kExitFailed;
-    }
+    const std::vector<std::uint8_t>& bytes = input->bytes;
+    const TImage image = input->image;
 
     TCertificateStore store;
     const QString keys = parser.isSet(keysOption) ? parser.value(keysOption) : QCoreApplication::applicationDirPath();
@@ -248,9 +239,9 @@ int RunVerify(const QStringList& args)
     TReport report(out);
     try {
         if (image.kind == TImageKind::DriverCard)
-            VerifyCard(report, store, *bytes, image.start);
+            VerifyCard(report, store, bytes, image.start);
         else
-            VerifyOverview(report, store, *bytes, image.start);
+            VerifyOverview(report, store, bytes, image.start);
     } catch (const std::exception& e) {
         out.flush();
         err << "pellkit-cli verify: " << path << ": cannot read the "
