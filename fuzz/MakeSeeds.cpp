@@ -117,6 +117,23 @@ Bytes Frame(std::uint8_t code, const Bytes& data)
     return f;
 }
 
+// A whole session as the Vexa answers it: configuration, settings, end,
+// clock, clock write, open, the data file in blocks, end of file, finish.
+Bytes Session(const Bytes& file)
+{
+    Bytes s = Frame(0x00, {0x00, 0x01, 0x00, 0x02});
+    Append(s, Frame(0x00, {}));
+    Append(s, Frame(0x00, {}));
+    Append(s, Frame(0x00, {0x00, 0x03, 0x00, 0x04}));
+    Append(s, Frame(0x00, {}));
+    Append(s, Frame(0x00, {0x00, 0x00, 0x10, 0x00}));
+    for (std::size_t at = 0; at < file.size(); at += 512)
+        Append(s, Frame(0x00, Slice(file, at, 512)));
+    Append(s, Frame(0x83, {}));
+    Append(s, Frame(0x00, {}));
+    return s;
+}
+
 // ---- driver card images -------------------------------------------------------------
 
 void File(Bytes& out, std::uint16_t fid, std::uint8_t kind, const Bytes& body)
@@ -446,6 +463,13 @@ void BuiltSeeds(Corpus& c)
     c.Add("frame", "bad-checksum", badChecksum);
     c.Add("frame", "length-zero", Bytes{0x02, 0x61, 0x00, 0x00, 0x00, 0x61, 0x03});
 
+    c.Add("exchange", "card", Session(Container({{{0xA7, cardQuick}}})));
+    c.Add("exchange", "vu", Session(Container({{{0xA1, overviewPart}, {0xA2, vuResponse}}})));
+    Bytes refused = Frame(0x00, {0x00, 0x01, 0x00, 0x02});
+    for (const std::uint8_t status : {0x70, 0x72, 0x00, 0x74, 0x81})
+        Append(refused, Frame(status, {}));
+    c.Add("exchange", "refusals", refused);
+
     Bytes raw(194, 0x00);
     const std::uint8_t europeanRoot[] = {0xFD, 0x45, 0x43, 0x20, 0x00, 0xFF, 0xFF, 0x01};
     std::copy(std::begin(europeanRoot), std::end(europeanRoot), raw.begin() + 186);
@@ -522,6 +546,7 @@ void SampleSeeds(Corpus& c, const fs::path& samples)
                 Append(frames, Frame(0x00, Slice(packed, at, 512)));
             Append(frames, Frame(0x83, {}));
             c.Add("frame", stem + "-blocks", frames);
+            c.Add("exchange", stem, Session(packed));
         }
         for (std::size_t i = 0; i < containers.size(); ++i) {
             const std::string name = stem + (i == 0 ? "" : "-via-vu");
