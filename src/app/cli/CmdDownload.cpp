@@ -132,14 +132,14 @@ int RunDownload(const QStringList& args)
 
     InstallInterruptHandler();
     TOutcome outcome = RunWorker(*port, number, !parser.isSet(QStringLiteral("delete")));
-    // Without a safety copy the Vexa has been told to keep its data.
-    const auto spoolFailedNotStored = [&] {
+    // Without a safety copy the Vexa has been told to keep its data; said
+    // last, after what was stored.
+    const auto reportSpoolFailure = [&] {
         if (!outcome.spoolError.isEmpty())
-            QTextStream(stderr) << "warning: the safety copy could not be written (" << outcome.spoolError
-                                << "); the Vexa keeps its data\n";
+            QTextStream(stderr) << "warning: " << MessageText(msg::SpoolFailed).arg(outcome.spoolError) << '\n';
     };
     if (outcome.result != kResultOk) {
-        spoolFailedNotStored();
+        reportSpoolFailure();
         if (!outcome.spoolFile.isEmpty())
             QTextStream(stderr) << "warning: " << MessageText(msg::SpoolLeftover).arg(outcome.spoolFile) << '\n';
         PrintResultError(outcome.result, outcome.portError);
@@ -155,9 +155,6 @@ int RunDownload(const QStringList& args)
         else
             QTextStream(stderr) << "warning: " << MessageText(msg::SpoolLeftover).arg(outcome.spoolFile) << '\n';
     }
-    if (summary.allSafe && !outcome.spoolError.isEmpty())
-        QTextStream(stderr) << "warning: " << MessageText(msg::SpoolFailed).arg(outcome.spoolError) << '\n';
-    else if (!summary.allSafe)
-        spoolFailedNotStored();
+    reportSpoolFailure();
     return summary.allSafe ? kExitOk : kExitFailed;
 }
