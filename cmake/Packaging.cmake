@@ -1,0 +1,57 @@
+# Install layout and the Debian package (scripts/package).
+#
+# The programs find languages.db beside their executable, so they live
+# together in one program folder, lib/pellkit, with links from bin:
+#   bin/pellkit -> ../lib/pellkit/pellkit       (also pellkit-cli, vexa-sim)
+#   lib/pellkit/languages.db                    (installed by src/i18n)
+#   share/applications/pellkit.desktop, share/icons/hicolor/scalable/apps/pellkit.svg
+#   share/man/man1/pellkit-cli.1
+if(PELLKIT_QT_FREE_ONLY OR NOT TARGET pellkit OR NOT TARGET pellkit-cli)
+  return()
+endif()
+
+set(PELLKIT_PROGRAM_DIR lib/pellkit)
+set(PELLKIT_PROGRAMS pellkit pellkit-cli)
+if(TARGET vexa-sim)
+  list(APPEND PELLKIT_PROGRAMS vexa-sim)
+endif()
+
+install(TARGETS ${PELLKIT_PROGRAMS} RUNTIME DESTINATION ${PELLKIT_PROGRAM_DIR})
+
+# Relative links, made here and installed as links: they hold under any
+# prefix and DESTDIR, and cmake --install lists them with the other files.
+set(links_dir ${CMAKE_BINARY_DIR}/install-links)
+file(MAKE_DIRECTORY ${links_dir})
+foreach(program IN LISTS PELLKIT_PROGRAMS)
+  file(CREATE_LINK ../${PELLKIT_PROGRAM_DIR}/${program} ${links_dir}/${program} SYMBOLIC)
+  install(FILES ${links_dir}/${program} DESTINATION bin)
+endforeach()
+
+install(FILES ${CMAKE_SOURCE_DIR}/resources/pellkit.desktop DESTINATION share/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/pellkit.svg DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES ${CMAKE_BINARY_DIR}/man/pellkit-cli.1 DESTINATION share/man/man1)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/pellkit)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME pellkit)
+set(CPACK_PACKAGE_VENDOR Morvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Empties a Vexa tachograph download device into named archives")
+# The long description under the summary, one line per control file line.
+string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "Pellkit downloads the data file of a Vexa, a pocket download device for EU"
+  "digital tachographs, over a serial line, checks every driver card and"
+  "vehicle unit image in it and files one archive per card or vehicle unit."
+  "It brings the desktop program, pellkit-cli for scripts and vexa-sim, a"
+  "Vexa simulator.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # pellkit_<version>_<arch>.deb
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Morvane Pellkit team <pellkit@example.org>")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The shared libraries come from dpkg-shlibdeps (dpkg-dev); the window's
+# platform plugin is loaded at run time, so no linker sees it.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_STRIP_FILES ON)
+include(CPack)
