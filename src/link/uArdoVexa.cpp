@@ -133,6 +133,7 @@ void ResponseAssembler::Feed(std::span<const std::uint8_t> bytes)
 {
     if (bytes.empty())
         return;
+    bool complete = false;
     {
         std::lock_guard lock(mutex_);
         for (const std::uint8_t b : bytes) {
@@ -145,8 +146,12 @@ void ResponseAssembler::Feed(std::span<const std::uint8_t> bytes)
             if (buffer_.size() == 5)
                 declared_ = static_cast<std::uint16_t>(buffer_[3] << 8 | buffer_[4]);
         }
+        complete = CompleteLocked();
     }
-    changed_.notify_all();
+    // Only a whole frame ends the wait: waking the exchange for every piece
+    // of a paced answer costs two thread switches each and finds nothing.
+    if (complete)
+        changed_.notify_all();
 }
 
 bool ResponseAssembler::CompleteLocked() const
