@@ -54,6 +54,7 @@ TQtSerialPort::~TQtSerialPort()
     OnPortThread([this] {
         delete port_;
         port_ = nullptr;
+        std::lock_guard lock(handlerMutex_);
         receive_ = nullptr;
         error_ = nullptr;
     });
@@ -100,6 +101,7 @@ void TQtSerialPort::OnReadyRead()
         const QByteArray bytes = port_->readAll();
         if (bytes.isEmpty())
             break;
+        std::lock_guard lock(handlerMutex_);
         if (receive_)
             receive_(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                                    static_cast<std::size_t>(bytes.size())));
@@ -125,6 +127,7 @@ void TQtSerialPort::OnError(int error)
             }
         },
         Qt::QueuedConnection);
+    std::lock_guard lock(handlerMutex_);
     if (error_)
         error_(lostReason_);
 }
@@ -214,10 +217,12 @@ void TQtSerialPort::Write(std::span<const std::uint8_t> bytes)
 
 void TQtSerialPort::SetReceiveHandler(ReceiveHandler handler)
 {
-    OnPortThread([&] { receive_ = std::move(handler); });
+    std::lock_guard lock(handlerMutex_);
+    receive_ = std::move(handler);
 }
 
 void TQtSerialPort::SetErrorHandler(ErrorHandler handler)
 {
-    OnPortThread([&] { error_ = std::move(handler); });
+    std::lock_guard lock(handlerMutex_);
+    error_ = std::move(handler);
 }

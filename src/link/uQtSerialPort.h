@@ -53,9 +53,13 @@ private:
     // Below: touched on thread_ only.
     QSerialPort* port_ = nullptr;
     QString device_; // as opened, for the reasons of failures
+    std::string lostReason_; // set once the line is lost, until the next Open
+
+    // Set from any thread without a trip to thread_ (every exchange sets
+    // them); held while a handler runs, so a replaced one is never called.
+    std::recursive_mutex handlerMutex_;
     ReceiveHandler receive_;
     ErrorHandler error_;
-    std::string lostReason_; // set once the line is lost, until the next Open
 
     mutable std::mutex nameMutex_;
     std::string name_ = "COM1";
