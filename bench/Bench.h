@@ -6,3 +6,4 @@ int RunWire(int argc, char** argv);
 int RunLatency(int argc, char** argv);
 int RunPasses(int argc, char** argv);
 int RunCatalogue(int argc, char** argv);
+int RunMakeData(int argc, char** argv);

@@ -5,6 +5,7 @@
 //   latency   [--exchanges N] [--block N]
 //   passes    --files F1,F2,... [--source samples|synthetic]
 //   catalogue [--openings N] [--lookups N]
+//   make-data --from FILE --kb N --out FILE   (the entries of FILE in turn)
 
 #include "Bench.h"
 #include "BenchSupport.h"
@@ -34,6 +35,8 @@ int main(int argc, char** argv)
         return RunPasses(argc, argv);
     if (std::strcmp(command, "catalogue") == 0)
         return RunCatalogue(argc, argv);
-    std::fprintf(stderr, "Usage: pellkit-bench wire|latency|passes|catalogue [options]\n");
+    if (std::strcmp(command, "make-data") == 0)
+        return RunMakeData(argc, argv);
+    std::fprintf(stderr, "Usage: pellkit-bench wire|latency|passes|catalogue|make-data [options]\n");
     return 2;
 }

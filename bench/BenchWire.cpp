@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -23,25 +24,45 @@ struct WireCount {
     long long requestBytes = 0;
     long long answerBytes = 0;
     int exchanges = 0;
+    // From an answer's journal line (after its last byte) to the next
+    // request's (after it was read): the line idle, waiting for the program.
+    std::vector<double> idle;
+    // How much later than the wire allows each answer was complete, counted
+    // from its request's arrival: the simulator's own lateness (its sleeps
+    // wake late on a busy machine), not the program's.
+    double late = 0;
 };
 
-WireCount CountJournal(const std::filesystem::path& path)
+WireCount CountJournal(const std::filesystem::path& path, long bps)
 {
     WireCount count;
     QFile file(QString::fromStdString(path.string()));
     if (!file.open(QIODevice::ReadOnly))
         return count;
+    double answered = -1;
+    double requested = -1;
+    long long requestBytes = 0;
     while (!file.atEnd()) {
         const QJsonObject o = QJsonDocument::fromJson(file.readLine()).object();
         const QString dir = o.value("dir").toString();
+        const double t = o.value("t").toDouble();
         if (dir == "rx" && o.contains("cmd")) {
             // STX 61h 00h, the length, the command, its data, checksum, ETX.
-            count.requestBytes += 7 + 1 + o.value("data").toString().size() / 2;
+            requestBytes = 7 + 1 + o.value("data").toString().size() / 2;
+            count.requestBytes += requestBytes;
+            requested = t;
             ++count.exchanges;
+            if (answered >= 0)
+                count.idle.push_back(t - answered);
         } else if (dir == "rx") {
             count.requestBytes += o.value("raw").toString().size() / 2;
         } else if (dir == "tx") {
-            count.answerBytes += o.value("sent").toInteger();
+            const long long sent = o.value("sent").toInteger();
+            count.answerBytes += sent;
+            answered = t;
+            if (requested >= 0)
+                count.late += std::max(0.0, t - requested - static_cast<double>(requestBytes + sent) /
+                                                               static_cast<double>(bps));
         }
     }
     return count;
@@ -76,6 +97,7 @@ int RunWire(int argc, char** argv)
     std::size_t received = 0;
     double wall = 0;
     double cpu = 0;
+    long switches = 0; // voluntary: the threads of the download handing over to each other
     {
         TBenchPort port(*pty);
         TThreadDownload worker(1, port, /*keepData=*/true, 1);
@@ -92,7 +114,9 @@ int RunWire(int argc, char** argv)
         worker.start();
         loop.exec();
         wall = bench::Seconds(bench::Clock::now() - start);
-        cpu = bench::CpuSeconds(bench::SelfUsage()) - bench::CpuSeconds(before);
+        const rusage after = bench::SelfUsage();
+        cpu = bench::CpuSeconds(after) - bench::CpuSeconds(before);
+        switches = after.ru_nvcsw - before.ru_nvcsw;
     }
     sim.Stop();
 
@@ -104,16 +128,29 @@ int RunWire(int argc, char** argv)
                    "<= 1.01", bench::Verdict(false));
         return 1;
     }
-    const WireCount count = CountJournal(journal);
+    const WireCount count = CountJournal(journal, bps);
     const double limit = static_cast<double>(count.requestBytes + count.answerBytes) / static_cast<double>(bps);
     const double ratio = wall / limit;
+    // The goal is the program's: the simulator's own lateness is taken out.
+    const double net = (wall - count.late) / limit;
     bench::Row("Wire efficiency", item,
-               "time/limit " + bench::Fixed(ratio, 4) + " (" + bench::Fixed(wall, 2) + " s / " + bench::Fixed(limit, 2) +
-                   " s, " + std::to_string(count.exchanges) + " exchanges)",
-               "<= 1.01", bench::Verdict(ratio <= 1.01));
+               "time/limit " + bench::Fixed(net, 4) + " without the simulator's lateness, " + bench::Fixed(ratio, 4) +
+                   " raw (" + bench::Fixed(wall, 2) + " s / " + bench::Fixed(limit, 2) + " s, simulator late " +
+                   bench::Fixed(count.late, 2) + " s, " + std::to_string(count.exchanges) + " exchanges)",
+               "<= 1.01", bench::Verdict(net <= 1.01));
+    double idleTotal = 0;
+    for (const double v : count.idle)
+        idleTotal += v;
+    bench::Row("Line idle", item,
+               "median " + bench::Fixed(bench::Quantile(count.idle, 0.5) * 1e6, 0) + " µs, p99 " +
+                   bench::Fixed(bench::Quantile(count.idle, 0.99) * 1e6, 0) + " µs, total " + bench::Fixed(idleTotal, 2) +
+                   " s");
     const double share = cpu / wall;
     bench::Row("Download CPU", item,
-               "CPU/wall " + bench::Fixed(share * 100, 2) + " % (" + bench::Fixed(cpu, 3) + " s CPU)", "<= 1 %",
+               "CPU/wall " + bench::Fixed(share * 100, 2) + " % (" + bench::Fixed(cpu, 3) + " s CPU, " +
+                   bench::Fixed(static_cast<double>(switches) / std::max(1, count.exchanges), 1) +
+                   " thread switches per exchange)",
+               "<= 1 %",
                bench::Verdict(share <= 0.01));
     return 0;
 }
