@@ -243,7 +243,11 @@ inline TDownloadRun RunDownload(TTapPort& port, const TDownloadSetup& setup, con
         received = w->TakeData();
         loop.quit();
     });
-    QTimer::singleShot(hangLimit, &loop, &QEventLoop::quit);
+    // A timer of this run only: a pending single-shot would outlive it.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+    guard.start(hangLimit);
     worker.start();
     loop.exec();
     if (!run.completed) {

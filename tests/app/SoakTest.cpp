@@ -28,8 +28,12 @@ constexpr long kRssSlackKb = 8 * 1024;
 constexpr auto kExchangeTimeout = 1000ms;
 
 #if defined(__SANITIZE_ADDRESS__)
+// The runtime's own interface; GCC ships no header for it.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 constexpr int kDefaultSeconds = 30;
+constexpr const char* kMemory = "live heap";
 #else
+constexpr const char* kMemory = "RSS";
 constexpr int kDefaultSeconds = 120;
 #endif
 
@@ -70,6 +74,11 @@ TSample Sample()
         std::fclose(f);
     }
     s.rssKb = resident * (::sysconf(_SC_PAGESIZE) / 1024);
+#if defined(__SANITIZE_ADDRESS__)
+    // The resident size holds ASan's quarantine of freed blocks; what is
+    // still allocated is the measure there.
+    s.rssKb = static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+#endif
     return s;
 }
 
@@ -285,13 +294,13 @@ TEST(Soak, DownloadsBackToBackWithRandomFaults)
     for (const auto& [code, count] : results)
         outcome += " " + std::to_string(code) + "x" + std::to_string(count);
     std::printf("soak: %zu downloads (%d hang-ups, %d cancels asked, %d spooled and kept); results:%s\n"
-                "soak: fds %ld -> %ld, threads %ld -> %ld, RSS %ld kB -> %ld kB\n",
+                "soak: fds %ld -> %ld, threads %ld -> %ld, %s %ld kB -> %ld kB\n",
                 runs, hangups, cancels, spooled, outcome.c_str(), base.fds, last.fds, base.threads, last.threads,
-                base.rssKb, last.rssKb);
+                kMemory, base.rssKb, last.rssKb);
     RecordProperty("downloads", static_cast<int>(runs));
     EXPECT_LE(last.fds, base.fds) << "file descriptors grew";
     EXPECT_LE(last.threads, base.threads) << "threads grew";
-    EXPECT_LE(last.rssKb, base.rssKb + kRssSlackKb) << "resident memory grew";
+    EXPECT_LE(last.rssKb, base.rssKb + kRssSlackKb) << kMemory << " grew";
 }
 
 } // namespace
