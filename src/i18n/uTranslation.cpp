@@ -9,10 +9,7 @@
 #include <sqlite3.h>
 
 #include <cstring>
-#include <map>
-#include <optional>
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -232,10 +229,6 @@ namespace {
 std::recursive_mutex gCatalogueMutex;
 std::unique_ptr<TSQLTables> gCatalogue;
 QString gCataloguePath; // empty: beside the executable
-// The catalogue does not change while it is open, and the passes look up the
-// same few texts for every entry: each (language, code) is read once. No
-// value: the catalogue has no such row.
-std::map<std::pair<int, int>, std::optional<QString>> gTexts;
 
 } // namespace
 
@@ -256,7 +249,6 @@ void SetCataloguePath(const QString& path)
 {
     std::lock_guard lock(gCatalogueMutex);
     gCatalogue.reset();
-    gTexts.clear();
     gCataloguePath = path;
 }
 
@@ -273,22 +265,13 @@ TSQLTables& Catalogue()
 
 void LookupMessage(int language, int code, QString& text)
 {
+    const QString sql = QStringLiteral("SELECT Message FROM translation WHERE LanguageCode = %1 AND MessageCode = %2;")
+                            .arg(language)
+                            .arg(code);
     std::lock_guard lock(gCatalogueMutex);
-    const auto key = std::pair(language, code);
-    auto known = gTexts.find(key);
-    if (known == gTexts.end()) {
-        const QString sql =
-            QStringLiteral("SELECT Message FROM translation WHERE LanguageCode = %1 AND MessageCode = %2;")
-                .arg(language)
-                .arg(code);
-        const std::unique_ptr<TSQLTable> table = Catalogue().Select(sql, 10, 10);
-        std::optional<QString> found;
-        if (table->RowCount() > 0)
-            found = table->TextAt(table->ColumnIndex(QStringLiteral("Message")));
-        known = gTexts.emplace(key, std::move(found)).first;
-    }
-    if (known->second)
-        text = *known->second;
+    const std::unique_ptr<TSQLTable> table = Catalogue().Select(sql, 10, 10);
+    if (table->RowCount() > 0)
+        text = table->TextAt(table->ColumnIndex(QStringLiteral("Message")));
 }
 
 QString MessageTextIn(int language, int code)

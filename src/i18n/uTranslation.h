@@ -140,8 +140,7 @@ QString CataloguePath();
 void SetCataloguePath(const QString& path);
 
 // Stores the text of (language, code) in text when a row exists; leaves it
-// alone otherwise. Each pair is read from the file once per catalogue path.
-// Safe from any thread.
+// alone otherwise. Safe from any thread.
 void LookupMessage(int language, int code, QString& text);
 // The text in language, else in English (3), else "".
 QString MessageTextIn(int language, int code);
