@@ -65,6 +65,8 @@ TStoreSummary TArchiveStore::StoreContainer(TMemoryStream& stream)
     }
     reporter_.StatusLine(QStringLiteral("F0 : ") + QString::number(ReadContainerLength(stream)));
 
+    // Looked up once: a data file may hold thousands of entries.
+    const QString entryText = MessageText(msg::StatusEntry);
     // Every round consumes at least the entry tag, so the walk ends.
     while (true) {
         if (!ReadContainerTag(stream, tag) || tag != container::kEntryTag) {
@@ -73,7 +75,7 @@ TStoreSummary TArchiveStore::StoreContainer(TMemoryStream& stream)
             return summary_;
         }
         const std::uint32_t length = ReadContainerLength(stream);
-        reporter_.StatusLine(MessageText(msg::StatusEntry) + QString::number(length));
+        reporter_.StatusLine(entryText + QString::number(length));
         ++summary_.entries;
         StoreEntry(stream, length);
         if (stream.Position() >= stream.Size())

@@ -102,6 +102,8 @@ int ValidateContainer(IDebugLog& log, TMemoryStream& stream)
     log.DebugLog(QStringLiteral("F0 : ") + Decimal(ReadContainerLength(stream)));
 
     int result = 0;
+    // Looked up once: a data file may hold thousands of entries.
+    const QString entryText = MessageText(msg::LogEntry);
     // Every round consumes at least the entry tag, so the walk ends.
     while (true) {
         if (!ReadContainerTag(stream, tag) || tag != container::kEntryTag) {
@@ -109,7 +111,7 @@ int ValidateContainer(IDebugLog& log, TMemoryStream& stream)
             return -1;
         }
         const std::uint32_t length = ReadContainerLength(stream);
-        log.DebugLog(MessageText(msg::LogEntry) + Decimal(length));
+        log.DebugLog(entryText + Decimal(length));
         if (!ValidateEntry(log, stream, length))
             result = -1;
         if (stream.Position() >= stream.Size())
