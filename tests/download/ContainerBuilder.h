@@ -122,26 +122,26 @@ inline void AppendBlock(Bytes& out, std::uint16_t fid, const Bytes& body)
     Append(out, body);
 }
 
-inline Bytes MakeCardImage(const TCardSpec& spec)
+inline Bytes MakeCardImage(const TCardSpec& fixture)
 {
     Bytes image;
-    if (spec.identification) {
+    if (fixture.identification) {
         Bytes ident(143, 0);
-        ident[0] = spec.nation;
-        PutText(ident, 1, spec.cardNumber, 16);
+        ident[0] = fixture.nation;
+        PutText(ident, 1, fixture.cardNumber, 16);
         ident[65] = 0x01;
-        PutText(ident, 66, spec.surname, 35);
+        PutText(ident, 66, fixture.surname, 35);
         ident[101] = 0x01;
-        PutText(ident, 102, spec.firstNames, 35);
+        PutText(ident, 102, fixture.firstNames, 35);
         AppendBlock(image, 0x0520, ident);
     }
-    if (spec.lastDownload) {
+    if (fixture.lastDownload) {
         Bytes download(4, 0);
-        PutLong(download, 0, *spec.lastDownload);
+        PutLong(download, 0, *fixture.lastDownload);
         AppendBlock(image, 0x050E, download);
     }
     // ICC blocks (25 bytes) fill up to the size asked for.
-    while (image.size() + 30 <= spec.padTo)
+    while (image.size() + 30 <= fixture.padTo)
         AppendBlock(image, 0x0002, Bytes(25, static_cast<std::uint8_t>(image.size())));
     return image;
 }
