@@ -2,11 +2,13 @@
 // own. Device text names the archives, so after every pass the tree around
 // the destination is checked: nothing beside it, nothing below it but plain
 // files, no temporary file left behind, and every archive reported as
-// written really there with its size.
+// written really there with its size. A file the validation pass finds
+// sound must also be stored safely.
 
 #include "FuzzCheck.h"
 
 #include "uArchiveStore.h"
+#include "uContainer.h"
 #include "uLocalization.h"
 #include "uTranslation.h"
 
@@ -90,6 +92,11 @@ void RemoveStaleTrees(const std::string& tmp)
         RemoveTree(parent);
 }
 
+class TNoLog : public IDebugLog {
+public:
+    void DebugLog(const QString&) override {}
+};
+
 class TRecorder : public IStoreReporter {
 public:
     void InformationBox(const QString&) override {}
@@ -129,6 +136,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.vehicleFormat = static_cast<int>((size / 4) % 4);
     options.now = [] { return TArchiveTime{2024, 1, 15, 8, 30, 0}; };
 
+    TMemoryStream checked(data, size);
+    TNoLog log;
+    const bool sound = ValidateContainer(log, checked) == 0;
+
     TMemoryStream stream(data, size);
     TRecorder recorder;
     const TStoreSummary summary = StoreContainer(stream, options, recorder);
@@ -145,18 +156,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(files.size() == static_cast<std::size_t>(summary.written + summary.writtenUnderOtherName));
     FUZZ_CHECK(recorder.reports.size() == static_cast<std::size_t>(summary.written + summary.skippedIdentical +
                                                                    summary.writtenUnderOtherName + summary.failed));
+    bool refusedSpeedParts = false;
     for (const TArchiveReport& report : recorder.reports) {
         // The disk is sound here; only a card entry's speed parts, which have
         // no name of their own, are refused.
         if (report.outcome == TArchiveOutcome::Failed) {
             FUZZ_CHECK(report.name.isEmpty());
+            refusedSpeedParts = true;
             continue;
         }
         struct stat st {};
         const std::string path = g_dest + "/" + report.fileName.toStdString();
         FUZZ_CHECK(!report.fileName.isEmpty() && !report.fileName.contains(QLatin1Char('/')));
         FUZZ_CHECK(::lstat(path.c_str(), &st) == 0 && st.st_size == report.bytes);
-    }
+    }    FUZZ_CHECK(!sound || summary.allSafe || refusedSpeedParts);
+
     EmptyDestination();
     return 0;
 }
