@@ -6,10 +6,45 @@
 
 #include "uCard1BFile.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 namespace {
+
+// A file met once, whose records took exactly the body its header announced
+// with more data behind it, is written back byte for byte, given one
+// application identification (it sizes the lists) met before it.
+void CheckSavedAsRead(T1BDriverCard& card)
+{
+    int met[T1BDriverCard::kSlotCount] = {};
+    const TCardBlock* last[T1BDriverCard::kSlotCount] = {};
+    for (const TCardBlock& block : card.Blocks()) {
+        if (block.slot >= 0 && block.kind == 0) {
+            ++met[block.slot];
+            last[block.slot] = &block;
+        }
+    }
+    const TCardBlock* application = last[T1BDriverCard::kApplicationIdentification];
+    if (met[T1BDriverCard::kApplicationIdentification] > 1)
+        return;
+    for (int slot = 0; slot < T1BDriverCard::kSlotCount; ++slot) {
+        TEFFile* file = card.Slot(slot);
+        if (met[slot] != 1 || !file || last[slot]->consumed != last[slot]->length)
+            continue;
+        // Data after the body: records that ran out of bytes would have read on.
+        if (last[slot]->headerOffset + 5 + last[slot]->length >= card.RawImage().size())
+            continue;
+        // Read before the counts were known, saved after.
+        if (application && last[slot]->headerOffset < application->headerOffset)
+            continue;
+        const auto body = card.DataBody(*file);
+        FUZZ_CHECK(body.size() == last[slot]->length);
+        TMemoryStream saved;
+        file->SaveData(saved, card);
+        FUZZ_CHECK(saved.Size() == body.size() && std::equal(body.begin(), body.end(), saved.Bytes().begin()));
+    }
+}
 
 void Use(T1BDriverCard& card, std::size_t size)
 {
@@ -47,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const bool identificationOnly : {false, true}) {
         TMemoryStream stream(data, size);
         T1BDriverCard card;
+        bool whole = true;
         try {
             if (identificationOnly)
                 card.LoadIdentification(stream);
@@ -55,7 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const ETachoError& e) {
             // A damaged image: what was read up to the fault must still be safe to show.
             FUZZ_CHECK(e.Offset() <= size);
+            whole = false;
         }
+        if (whole && !identificationOnly)
+            CheckSavedAsRead(card);
         Use(card, size);
     }
     return 0;
