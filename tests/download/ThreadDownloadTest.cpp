@@ -251,22 +251,8 @@ TEST_F(ThreadDownloadTest, PortsAreTriedInTurnAndTheLastOneCounts)
     EXPECT_TRUE(none.Commands().empty());
 }
 
-TEST_F(ThreadDownloadTest, ProgressFollowsTheDeclaredTotal)
+TEST_F(ThreadDownloadTest, ProgressReachesTheOwnerQueuedAndInOrder)
 {
-    TThreadDownload worker(1, port, false, 1);
-    bool cancel = true;
-    worker.ReportProgress(1000, 500, cancel);
-    EXPECT_EQ(127, worker.Progress());
-    EXPECT_FALSE(cancel);
-    worker.ReportProgress(1000, 1010, cancel);
-    EXPECT_EQ(255, worker.Progress());
-    worker.ReportProgress(0, 10, cancel);
-    EXPECT_EQ(0, worker.Progress());
-    worker.Cancel();
-    worker.ReportProgress(1000, 10, cancel);
-    EXPECT_TRUE(cancel);
-
-    // Through a real run, each block reaches the owner queued, in order.
     port.scripts["COM1"] = {GoodFile(600)};
     const TWorkerRun run = RunWorker(port, setup);
     ASSERT_EQ(0, run.result);

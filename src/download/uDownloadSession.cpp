@@ -1,0 +1,180 @@
+#include "uDownloadSession.h"
+
+#include "uArdoVexa.h"
+
+#include <exception>
+
+namespace {
+
+constexpr std::uint8_t kSelectorDataFile = 0x01;
+
+// The port is opened by DownloadFromPort and closed on every way out.
+class TPortCloser {
+public:
+    explicit TPortCloser(ISerialPort& port) : port_(port) {}
+    ~TPortCloser()
+    {
+        try {
+            port_.Close();
+        } catch (...) {
+            // A port that cannot even be closed has nothing left to tell us.
+        }
+    }
+    TPortCloser(const TPortCloser&) = delete;
+    TPortCloser& operator=(const TPortCloser&) = delete;
+
+private:
+    ISerialPort& port_;
+};
+
+} // namespace
+
+TDownloadSession::TDownloadSession(ISerialPort& port, int firstPort, int lastPort, bool keepData,
+                                   TDownloadHooks hooks)
+    : port_(port), firstPort_(firstPort), lastPort_(lastPort), keepData_(keepData), hooks_(std::move(hooks))
+{
+}
+
+void TDownloadSession::Cancel()
+{
+    State expected = State::Running;
+    state_.compare_exchange_strong(expected, State::Cancelled);
+}
+
+void TDownloadSession::Log(const std::string& line) const
+{
+    if (hooks_.log)
+        hooks_.log(line);
+}
+
+int TDownloadSession::Execute()
+{
+    state_ = State::Running;
+    progress_ = 0;
+    spoolFile_.clear();
+    spoolError_.clear();
+    portError_.clear();
+    data_ = std::make_unique<TMemoryStream>();
+    int result = kResultBadFrame;
+    for (int n = firstPort_; n <= lastPort_; ++n) {
+        // A port that failed half-way must leave no bytes behind for the next.
+        data_->Clear();
+        result = DownloadFromPort(n);
+        if (result == kResultOk || Cancelled())
+            break;
+    }
+    if (result == kResultOk && Cancelled())
+        result = kResultCancelled;
+    if (result != kResultOk)
+        data_.reset();
+    else
+        data_->SetPosition(0);
+    result_ = result;
+    return result;
+}
+
+void TDownloadSession::ReportProgress(std::int32_t total, std::int32_t received, bool& cancel)
+{
+    int progress = 0;
+    if (total > 0) {
+        const double share = static_cast<double>(received) / static_cast<double>(total) * 255.0;
+        progress = share >= 255.0 ? 255 : share <= 0.0 ? 0 : static_cast<int>(share);
+    }
+    progress_ = progress;
+    total_ = total;
+    received_ = received;
+    cancel = Cancelled();
+    if (hooks_.progress)
+        hooks_.progress(progress, received, total);
+}
+
+int TDownloadSession::DownloadFromPort(int n)
+{
+    portError_.clear();
+    const std::string name = "COM" + std::to_string(n);
+    auto failed = [&](const std::exception& e) {
+        portError_ = e.what();
+        Log(name + ": " + portError_);
+        return kResultBadFrame;
+    };
+    port_.SetName(name);
+    try {
+        port_.Open();
+    } catch (const std::exception& e) {
+        return failed(e);
+    }
+    TPortCloser closer(port_);
+    try {
+        return ReadAndFinish();
+    } catch (const std::exception& e) {
+        // A failed write or a lost line: nothing of this run can be trusted.
+        return failed(e);
+    }
+}
+
+int TDownloadSession::ReadAndFinish()
+{
+    if (Cancelled())
+        return kResultCancelled;
+    std::uint16_t value1 = 0;
+    std::uint16_t value2 = 0;
+    if (const int code = OpenDataFile(kSelectorDataFile, port_, value1, value2); code != kResultOk)
+        return code == kResultNoAnswer ? kResultBadFrame : code;
+    if (Cancelled())
+        return kResultCancelled;
+
+    const int read = ReadDataFile(*data_, port_, [this](std::int32_t total, std::int32_t received, bool& cancel) {
+        ReportProgress(total, received, cancel);
+    });
+    if (Cancelled())
+        return kResultCancelled;
+    if (read != kResultEndOfFile) {
+        // Whatever went wrong, the Vexa must keep the only copy; the read's
+        // code is what the user is told, whatever becomes of this request.
+        try {
+            FinishAndKeep(port_);
+        } catch (const std::exception& e) {
+            Log(e.what());
+        }
+        return read;
+    }
+
+    bool valid = false;
+    try {
+        valid = hooks_.validate && hooks_.validate(*data_);
+    } catch (const std::exception& e) {
+        Log(e.what());
+    }
+    if (!valid)
+        return kResultBadDataFile;
+
+    // From here a cancel no longer counts: the Vexa may delete its copy.
+    State expected = State::Running;
+    if (!state_.compare_exchange_strong(expected, State::Committed))
+        return kResultCancelled;
+    return Finish();
+}
+
+int TDownloadSession::Finish()
+{
+    bool deleteInVexa = !keepData_;
+    if (deleteInVexa) {
+        TSpoolOutcome spool;
+        try {
+            if (hooks_.spool)
+                spool = hooks_.spool(data_->Bytes());
+            else
+                spool.error = "no place for a durable copy";
+        } catch (const std::exception& e) {
+            spool = {false, {}, e.what()};
+        }
+        if (spool.ok) {
+            spoolFile_ = spool.path;
+        } else {
+            spoolError_ = spool.error;
+            deleteInVexa = false;
+            Log("spool: " + spool.error);
+        }
+    }
+    return deleteInVexa ? FinishAndDelete(port_) : FinishAndKeep(port_);
+}

@@ -1,0 +1,106 @@
+#pragma once
+// One download, free of Qt: tries the ports in turn, empties the Vexa's data
+// file into memory, has it checked and made durable, and only then tells the
+// Vexa to delete (or keep) its copy. TThreadDownload runs it on a QThread;
+// without Qt it runs, and is tested, on any thread (also under
+// ThreadSanitizer).
+//
+// Rules that keep the data safe:
+//  - FinishAndDelete goes out only after the whole file arrived, passed the
+//    check and was made durable; a durable copy that cannot be written
+//    turns it into FinishAndKeep (SpoolError says why).
+//  - A read that ended in anything but the normal end never deletes:
+//    FinishAndKeep, and the result is the read's code.
+//  - A Cancel after the end command has gone out is ignored.
+//  - A serial port failure during an exchange ends the port's run with -1.
+//
+// Threads: Execute runs on one thread; Cancel, Cancelled and the progress
+// figures may be read from any other. Result, Data and the texts belong to
+// the thread that ran Execute until the owner has joined it.
+
+#include "uMemoryStream.h"
+#include "uSerialPort.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+struct TSpoolOutcome {
+    bool ok = false;
+    std::string path;   // the durable copy, when ok (UTF-8)
+    std::string error;  // why it could not be written (the system's 8-bit text)
+};
+
+// What a download needs from its surroundings; each is called on the thread
+// that runs Execute.
+struct TDownloadHooks {
+    // True when the received data file can be split and every image read.
+    std::function<bool(TMemoryStream& data)> validate;
+    // Makes the data durable before the Vexa may delete it.
+    std::function<TSpoolOutcome(std::span<const std::uint8_t> data)> spool;
+    // After each accepted block: progress 0..255 and the byte counts.
+    std::function<void(int progress, std::int32_t received, std::int32_t total)> progress;
+    std::function<void(const std::string& line)> log;
+};
+
+class TDownloadSession {
+public:
+    TDownloadSession(ISerialPort& port, int firstPort, int lastPort, bool keepData, TDownloadHooks hooks);
+    TDownloadSession(const TDownloadSession&) = delete;
+    TDownloadSession& operator=(const TDownloadSession&) = delete;
+
+    // Runs the whole download and returns its result (also Result()).
+    int Execute();
+
+    // From any thread; the read loop sees it after the current block.
+    void Cancel();
+    bool Cancelled() const { return state_.load() == State::Cancelled; }
+
+    // The link's progress callback: records the figures, passes them on and
+    // answers whether to stop.
+    void ReportProgress(std::int32_t total, std::int32_t received, bool& cancel);
+
+    int Result() const { return result_.load(); }
+    // 0..255 and the byte counts, updated after each block.
+    int Progress() const { return progress_.load(); }
+    std::int32_t Total() const { return total_.load(); }
+    std::int32_t Received() const { return received_.load(); }
+
+    // The received data file when Result() is 0, else null.
+    TMemoryStream* Data() const { return data_.get(); }
+    std::unique_ptr<TMemoryStream> TakeData() { return std::move(data_); }
+    // The durable copy made before FinishAndDelete; empty when none was made.
+    // The reasons below are the system's 8-bit texts, like the port's.
+    const std::string& SpoolFile() const { return spoolFile_; }
+    const std::string& SpoolError() const { return spoolError_; }
+    // The port's own reason when the last port tried failed on the port
+    // itself (not opened, write failed, line lost).
+    const std::string& PortError() const { return portError_; }
+
+private:
+    enum class State { Running, Cancelled, Committed };
+
+    int DownloadFromPort(int n);
+    int ReadAndFinish();
+    int Finish();
+    void Log(const std::string& line) const;
+
+    ISerialPort& port_;
+    const int firstPort_;
+    const int lastPort_;
+    const bool keepData_;
+    const TDownloadHooks hooks_;
+
+    std::atomic<State> state_{State::Running};
+    std::atomic<int> result_{-1};
+    std::atomic<int> progress_{0};
+    std::atomic<std::int32_t> total_{0};
+    std::atomic<std::int32_t> received_{0};
+    std::unique_ptr<TMemoryStream> data_;
+    std::string spoolFile_;
+    std::string spoolError_;
+    std::string portError_;
+};
