@@ -11,6 +11,7 @@ constexpr std::uint8_t kStx = 0x02;
 
 std::atomic<std::int64_t> g_timeoutMs{kDefaultExchangeTimeout.count()};
 TReadState g_read;
+std::atomic<std::int32_t> g_fileLimit{kDefaultDataFileLimit};
 
 // The common course of every exchange.  Returns 0 with the validated
 // response, or -1/-2/-3/-101; throws ESerialPort when the port fails.
@@ -223,6 +224,8 @@ void SetExchangeTimeout(std::chrono::milliseconds limit) { g_timeoutMs = limit.c
 
 std::chrono::milliseconds ExchangeTimeout() { return std::chrono::milliseconds(g_timeoutMs.load()); }
 
+void SetDataFileLimit(std::int32_t bytes) { g_fileLimit = bytes; }
+
 const TReadState& ReadState() { return g_read; }
 
 // ---- payloads --------------------------------------------------------------
@@ -306,6 +309,8 @@ int ReadDataBlock(TMemoryStream& stream, ISerialPort& port)
     }
     g_read.gotBlock = true;
     const std::span<const std::uint8_t> block = r->Payload();
+    if (static_cast<std::int64_t>(block.size()) > std::int64_t{g_fileLimit.load()} - g_read.received)
+        return kResultBadDataFile;
     stream.Write(block);
     if (g_read.total == 0)
         g_read.total = DeclaredTotal(block);

@@ -24,6 +24,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <span>
 #include <string>
@@ -104,6 +105,11 @@ void SetExchangeTimeout(std::chrono::milliseconds limit);
 std::chrono::milliseconds ExchangeTimeout();
 constexpr std::chrono::milliseconds kDefaultExchangeTimeout{10000};
 
+// The largest data file the read loop takes: the byte count is 32-bit, and a
+// Vexa that sends more is not sending a data file.  Tests may lower it.
+void SetDataFileLimit(std::int32_t bytes);
+constexpr std::int32_t kDefaultDataFileLimit = std::numeric_limits<std::int32_t>::max();
+
 // Called after each accepted block with the declared total (0 while unknown)
 // and the data bytes received so far; the callee sets cancel to stop the
 // read loop after this block.
@@ -145,7 +151,8 @@ int EndSettings(ISerialPort& port);
 // 80h: clears LinkCancel and the read state.  The values are written only on
 // status 00h; a status other than 80h/81h is success without values.
 int OpenDataFile(std::uint8_t selector, ISerialPort& port, std::uint16_t& value1, std::uint16_t& value2);
-// 81h: on success writes the block into the stream at its position.
+// 81h: on success writes the block into the stream at its position.  A
+// block that would take the file past the limit is not written: -8.
 int ReadDataBlock(TMemoryStream& stream, ISerialPort& port);
 // Reads blocks until the end of the file: -100 is the normal end.  A cancel
 // through the progress callback stops it after the current block (-110).

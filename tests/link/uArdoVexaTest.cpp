@@ -287,6 +287,20 @@ TEST_F(Link, EmptyFileAndRefusedBlock)
     }
 }
 
+TEST_F(Link, AVexaThatNeverStopsIsCutOffAtTheFileLimit)
+{
+    // Blocks of 10 bytes for ever; the limit lets exactly three in.
+    SetDataFileLimit(30);
+    FakePort port([](const Bytes&) { return Response(0x00, Bytes(10, 0x11)); });
+    TMemoryStream stream;
+    Progress p;
+    EXPECT_EQ(ReadDataFile(stream, port, p.Callback()), kResultBadDataFile);
+    SetDataFileLimit(kDefaultDataFileLimit);
+    EXPECT_EQ(stream.Size(), 30u);
+    EXPECT_EQ(p.calls.size(), 3u);
+    EXPECT_EQ(port.Commands().size(), 4u);
+}
+
 TEST_F(Link, BlockIsWrittenAtTheStreamPosition)
 {
     FakePort port(Blocks({{0xAA, 0xBB}}));
