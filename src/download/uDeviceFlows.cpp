@@ -138,20 +138,44 @@ bool SaveUseRealtimeClock(bool useDeviceClock)
     return Saved(s);
 }
 
-int SendSettings(ISerialPort& port, const QString& portName, const TVexaSettings& settings, const TFlowStatus& status)
+namespace {
+
+// Opens the port, runs the flow's exchanges on it and closes it on every way
+// out; a failed write or a lost line ends the flow with -1.
+template <class Exchanges>
+int OnPort(ISerialPort& port, const QString& portName, Exchanges exchanges)
 {
     TOpenPort open(port);
     if (!open.Open(portName))
         return kResultBadFrame;
     try {
-        std::uint16_t value1 = 0;
-        std::uint16_t value2 = 0;
-        const int hello = ConfigurationHandshake(port, value1, value2);
-        Say(status, msg::ConnectionResult, QString::number(hello));
-        if (hello != kResultOk)
-            return hello;
-        Say(status, msg::VexaAnswered, QStringLiteral("%1, %2").arg(value1).arg(value2));
+        return exchanges();
+    } catch (const std::exception&) {
+        return kResultBadFrame;
+    }
+}
 
+// The opening handshake (67h or 70h), with its result and the Vexa's values
+// on the status line.
+int Greet(int (*handshake)(ISerialPort&, std::uint16_t&, std::uint16_t&), ISerialPort& port,
+          const TFlowStatus& status)
+{
+    std::uint16_t value1 = 0;
+    std::uint16_t value2 = 0;
+    const int hello = handshake(port, value1, value2);
+    Say(status, msg::ConnectionResult, QString::number(hello));
+    if (hello == kResultOk)
+        Say(status, msg::VexaAnswered, QStringLiteral("%1, %2").arg(value1).arg(value2));
+    return hello;
+}
+
+} // namespace
+
+int SendSettings(ISerialPort& port, const QString& portName, const TVexaSettings& settings, const TFlowStatus& status)
+{
+    return OnPort(port, portName, [&] {
+        if (const int hello = Greet(ConfigurationHandshake, port, status); hello != kResultOk)
+            return hello;
         const int written = WriteSettings(settings.vexaLanguage, settings.mode, settings.activities, settings.events,
                                           settings.speed, settings.technicalData, port);
         Say(status, msg::SettingsWriteResult, QString::number(written));
@@ -159,27 +183,15 @@ int SendSettings(ISerialPort& port, const QString& portName, const TVexaSettings
             return written;
         Say(status, msg::EndSettingsResult, QString::number(EndSettings(port)));
         return kResultOk;
-    } catch (const std::exception&) {
-        // A failed write or a lost line.
-        return kResultBadFrame;
-    }
+    });
 }
 
 int SendClock(ISerialPort& port, const QString& portName, const QDateTime& localMoment, bool useDeviceClock,
               const TFlowStatus& status)
 {
-    TOpenPort open(port);
-    if (!open.Open(portName))
-        return kResultBadFrame;
-    try {
-        std::uint16_t value1 = 0;
-        std::uint16_t value2 = 0;
-        const int hello = ClockHandshake(port, value1, value2);
-        Say(status, msg::ConnectionResult, QString::number(hello));
-        if (hello != kResultOk)
+    return OnPort(port, portName, [&] {
+        if (const int hello = Greet(ClockHandshake, port, status); hello != kResultOk)
             return hello;
-        Say(status, msg::VexaAnswered, QStringLiteral("%1, %2").arg(value1).arg(value2));
-
         int result = WriteClock(ToVexa(localMoment), useDeviceClock, port);
         Say(status, msg::SettingsWriteResult, QString::number(result));
         const int end = EndSettings(port);
@@ -187,7 +199,5 @@ int SendClock(ISerialPort& port, const QString& portName, const QDateTime& local
         if (end != kResultOk)
             result = end;
         return result;
-    } catch (const std::exception&) {
-        return kResultBadFrame;
-    }
+    });
 }
