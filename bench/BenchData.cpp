@@ -6,7 +6,7 @@
 #include "BenchSupport.h"
 
 #include "SimPack.h"
-#include "uContainer.h"
+#include "uContainerSplit.h"
 
 #include <cstdio>
 #include <fstream>
@@ -22,23 +22,18 @@ int RunMakeData(int argc, char** argv)
         return 2;
     }
 
-    TMemoryStream stream(bench::ReadFile(from));
-    std::uint8_t tag = 0;
-    if (!ReadContainerTag(stream, tag) || tag != container::kDataFileTag) {
+    const Bytes data = bench::ReadFile(from);
+    const TContainerSplit split = SplitContainer(data);
+    if (split.stop == TSplitStop::NoDataFileTag) {
         std::fprintf(stderr, "make-data: %s is no data file\n", from.c_str());
         return 1;
     }
-    ReadContainerLength(stream);
+    // Whole entries only: a damaged one ends the list.
     std::vector<std::span<const std::uint8_t>> entries;
-    while (stream.Remaining() > 0) {
-        const std::size_t start = stream.Position();
-        if (!ReadContainerTag(stream, tag) || tag != container::kEntryTag)
+    for (const TContainerEntry& entry : split.entries) {
+        if (entry.stop != TSplitStop::None)
             break;
-        const std::uint32_t length = ReadContainerLength(stream);
-        if (length > stream.Remaining())
-            break;
-        stream.SetPosition(stream.Position() + length);
-        entries.push_back(stream.Bytes().subspan(start, stream.Position() - start));
+        entries.push_back(std::span<const std::uint8_t>(data).subspan(entry.offset, entry.end - entry.offset));
     }
     if (entries.empty()) {
         std::fprintf(stderr, "make-data: %s holds no entries\n", from.c_str());
