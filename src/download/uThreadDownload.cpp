@@ -32,6 +32,17 @@ TThreadDownload::~TThreadDownload()
 
 void TThreadDownload::DebugLog(const QString& text) { qCDebug(lcDownload).noquote() << text; }
 
+TDownloadOutcome TThreadDownload::TakeOutcome()
+{
+    TDownloadOutcome outcome;
+    outcome.result = Result();
+    outcome.data = TakeData();
+    outcome.spoolFile = SpoolFile();
+    outcome.spoolError = SpoolError();
+    outcome.portError = PortError();
+    return outcome;
+}
+
 void TThreadDownload::run() { session_.Execute(); }
 
 void TThreadDownload::OnFinished()

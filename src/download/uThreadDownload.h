@@ -10,6 +10,7 @@
 // setAutoDelete(false)). Result, Data and SpoolFile are read in Completed.
 
 #include "uContainer.h"
+#include "uDownloadCommit.h"
 #include "uDownloadSession.h"
 #include "uMemoryStream.h"
 #include "uSerialPort.h"
@@ -57,6 +58,9 @@ public:
     // The serial port's reason when the last port tried failed on the port
     // itself (not opened, write failed, line lost); empty otherwise.
     QString PortError() const { return QString::fromLocal8Bit(session_.PortError()); }
+
+    // Result, data and the texts above, handed over in one piece.
+    TDownloadOutcome TakeOutcome();
 
     // Where spool files go; DefaultSpoolDirectory() unless set before start().
     void SetSpoolDirectory(const QString& directory) { spoolDirectory_ = directory; }

@@ -35,17 +35,9 @@ public:
     void SetName(const std::string&) override {}
 };
 
-struct TOutcome {
-    int result = kResultBadFrame;
-    std::unique_ptr<TMemoryStream> data;
-    QString spoolFile;
-    QString spoolError;
-    QString portError;
-};
-
-TOutcome RunWorker(ISerialPort& port, int portNumber, bool keepData)
+TDownloadOutcome RunWorker(ISerialPort& port, int portNumber, bool keepData)
 {
-    TOutcome outcome;
+    TDownloadOutcome outcome;
     TThreadDownload worker(portNumber, port, keepData, portNumber);
     worker.setAutoDelete(false);
     TProgressBar bar;
@@ -53,11 +45,7 @@ TOutcome RunWorker(ISerialPort& port, int portNumber, bool keepData)
     QObject::connect(&worker, &TThreadDownload::DownloadProgress, &loop,
                      [&](int, qint64 received, qint64 total) { bar.Update(received, total); });
     QObject::connect(&worker, &TThreadDownload::Completed, &loop, [&](TThreadDownload* w) {
-        outcome.result = w->Result();
-        outcome.data = w->TakeData();
-        outcome.spoolFile = w->SpoolFile();
-        outcome.spoolError = w->SpoolError();
-        outcome.portError = w->PortError();
+        outcome = w->TakeOutcome();
         loop.quit();
     });
     // Ctrl-C only sets a flag; the worker sees it between blocks.
@@ -131,30 +119,7 @@ int RunDownload(const QStringList& args)
     }
 
     InstallInterruptHandler();
-    TOutcome outcome = RunWorker(*port, number, !parser.isSet(QStringLiteral("delete")));
-    // Without a safety copy the Vexa has been told to keep its data; said
-    // last, after what was stored.
-    const auto reportSpoolFailure = [&] {
-        if (!outcome.spoolError.isEmpty())
-            QTextStream(stderr) << "warning: " << MessageText(msg::SpoolFailed).arg(outcome.spoolError) << '\n';
-    };
-    if (outcome.result != kResultOk) {
-        reportSpoolFailure();
-        if (!outcome.spoolFile.isEmpty())
-            QTextStream(stderr) << "warning: " << MessageText(msg::SpoolLeftover).arg(outcome.spoolFile) << '\n';
-        PrintResultError(outcome.result, outcome.portError);
-        return kExitFailed;
-    }
-
+    TDownloadOutcome outcome = RunWorker(*port, number, !parser.isSet(QStringLiteral("delete")));
     TCliReporter reporter;
-    const TStoreSummary summary = StoreContainer(*outcome.data, *options, reporter);
-    if (!outcome.spoolFile.isEmpty()) {
-        // The spool copy goes only when every entry is safe in the destination.
-        if (summary.allSafe)
-            RemoveSpool(outcome.spoolFile);
-        else
-            QTextStream(stderr) << "warning: " << MessageText(msg::SpoolLeftover).arg(outcome.spoolFile) << '\n';
-    }
-    reportSpoolFailure();
-    return summary.allSafe ? kExitOk : kExitFailed;
+    return CommitDownload(outcome, *options, reporter).Complete() ? kExitOk : kExitFailed;
 }
