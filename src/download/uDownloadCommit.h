@@ -14,6 +14,7 @@
 // What a finished download leaves for its owner.
 struct TDownloadOutcome {
     int result = -1;                       // the download's result code
+    int linkResult = -1;                   // the same, with -101 for a Vexa silent to the open command
     std::unique_ptr<TMemoryStream> data;   // the received data file when result is 0
     QString spoolFile;   // the safety copy made before the Vexa was told to delete its data
     QString spoolError;  // why no safety copy could be made (the Vexa then kept its data)

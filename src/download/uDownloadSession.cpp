@@ -70,6 +70,7 @@ int TDownloadSession::Execute()
     else
         data_->SetPosition(0);
     result_ = result;
+    linkResult_ = silentOpen_ && result == kResultBadFrame ? kResultNoAnswer : result;
     return result;
 }
 
@@ -91,6 +92,7 @@ void TDownloadSession::ReportProgress(std::int32_t total, std::int32_t received,
 int TDownloadSession::DownloadFromPort(int n)
 {
     portError_.clear();
+    silentOpen_ = false;
     const std::string name = "COM" + std::to_string(n);
     auto failed = [&](const std::exception& e) {
         portError_ = e.what();
@@ -118,8 +120,10 @@ int TDownloadSession::ReadAndFinish()
         return kResultCancelled;
     std::uint16_t value1 = 0;
     std::uint16_t value2 = 0;
-    if (const int code = OpenDataFile(kSelectorDataFile, port_, value1, value2); code != kResultOk)
-        return code == kResultNoAnswer ? kResultBadFrame : code;
+    if (const int code = OpenDataFile(kSelectorDataFile, port_, value1, value2); code != kResultOk) {
+        silentOpen_ = code == kResultNoAnswer;
+        return silentOpen_ ? kResultBadFrame : code;
+    }
     if (Cancelled())
         return kResultCancelled;
 

@@ -62,6 +62,10 @@ public:
     // Result, data and the texts above, handed over in one piece.
     TDownloadOutcome TakeOutcome();
 
+    // Whether the received file is checked before the end command (default
+    // true); a plain copy of the Vexa's file needs no check.
+    void SetCheckData(bool check) { checkData_ = check; }
+
     // Where spool files go; DefaultSpoolDirectory() unless set before start().
     void SetSpoolDirectory(const QString& directory) { spoolDirectory_ = directory; }
     // Whether the worker deletes itself after Completed (default true).
@@ -81,5 +85,6 @@ private:
 
     TDownloadSession session_;
     bool autoDelete_ = true;
+    bool checkData_ = true;
     QString spoolDirectory_;
 };

@@ -5,63 +5,18 @@
 
 #include "CliCommands.h"
 #include "CliCommon.h"
+#include "CliSession.h"
 #include "CliStore.h"
 
 #include "uArchiveStore.h"
-#include "uArdoVexa.h"
 #include "uArchiveWriter.h"
 #include "uLocalization.h"
 #include "uMessageCodes.h"
-#include "uQtSerialPort.h"
 #include "uSpool.h"
-#include "uThreadDownload.h"
 #include "uTranslation.h"
 
-#include <QEventLoop>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QTextStream>
-#include <QTimer>
-
-#include <memory>
-
-namespace {
-
-// A port given as a device path keeps that path whatever COM name the
-// worker gives it.
-class TDevicePort : public TQtSerialPort {
-public:
-    explicit TDevicePort(const QString& device) { TQtSerialPort::SetName(device.toStdString()); }
-    void SetName(const std::string&) override {}
-};
-
-TDownloadOutcome RunWorker(ISerialPort& port, int portNumber, bool keepData)
-{
-    TDownloadOutcome outcome;
-    TThreadDownload worker(portNumber, port, keepData, portNumber);
-    worker.setAutoDelete(false);
-    TProgressBar bar;
-    QEventLoop loop;
-    QObject::connect(&worker, &TThreadDownload::DownloadProgress, &loop,
-                     [&](int, qint64 received, qint64 total) { bar.Update(received, total); });
-    QObject::connect(&worker, &TThreadDownload::Completed, &loop, [&](TThreadDownload* w) {
-        outcome = w->TakeOutcome();
-        loop.quit();
-    });
-    // Ctrl-C only sets a flag; the worker sees it between blocks.
-    QTimer interrupt;
-    QObject::connect(&interrupt, &QTimer::timeout, &loop, [&] {
-        if (Interrupted())
-            worker.Cancel();
-    });
-    interrupt.start(50);
-    worker.start();
-    loop.exec();
-    bar.Finish();
-    return outcome;
-}
-
-} // namespace
 
 void ReportSpoolLeftovers()
 {
@@ -104,22 +59,8 @@ int RunDownload(const QStringList& args)
         return kExitFailed;
     }
 
-    // COMn goes through the worker's own naming (and the Ports/COMn map);
-    // a device path is used as it is.
-    static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,9})$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = com.match(portName);
-    std::unique_ptr<TQtSerialPort> port;
-    int number = 1;
-    if (m.hasMatch()) {
-        port = std::make_unique<TQtSerialPort>();
-        number = m.captured(1).toInt();
-    } else {
-        port = std::make_unique<TDevicePort>(portName);
-    }
-
     InstallInterruptHandler();
-    TDownloadOutcome outcome = RunWorker(*port, number, !parser.isSet(QStringLiteral("delete")));
+    TDownloadOutcome outcome = RunCliSession(portName, {.keepData = !parser.isSet(QStringLiteral("delete"))});
     TCliReporter reporter;
     return CommitDownload(outcome, *options, reporter).Complete() ? kExitOk : kExitFailed;
 }
