@@ -8,25 +8,6 @@ namespace {
 
 constexpr std::uint8_t kSelectorDataFile = 0x01;
 
-// The port is opened by DownloadFromPort and closed on every way out.
-class TPortCloser {
-public:
-    explicit TPortCloser(ISerialPort& port) : port_(port) {}
-    ~TPortCloser()
-    {
-        try {
-            port_.Close();
-        } catch (...) {
-            // A port that cannot even be closed has nothing left to tell us.
-        }
-    }
-    TPortCloser(const TPortCloser&) = delete;
-    TPortCloser& operator=(const TPortCloser&) = delete;
-
-private:
-    ISerialPort& port_;
-};
-
 } // namespace
 
 TDownloadSession::TDownloadSession(ISerialPort& port, int firstPort, int lastPort, bool keepData,
@@ -99,13 +80,12 @@ int TDownloadSession::DownloadFromPort(int n)
         Log(name + ": " + portError_);
         return kResultBadFrame;
     };
-    port_.SetName(name);
+    TPortGuard guard(port_);
     try {
-        port_.Open();
+        guard.Open(name);
     } catch (const std::exception& e) {
         return failed(e);
     }
-    TPortCloser closer(port_);
     try {
         return ReadAndFinish();
     } catch (const std::exception& e) {
