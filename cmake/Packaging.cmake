@@ -1,19 +1,26 @@
 # Install layout and the Debian package (scripts/package).
 #
 # The programs find languages.db beside their executable, so they live
-# together in one program folder, lib/pellkit, with links from bin:
-#   bin/pellkit -> ../lib/pellkit/pellkit       (also pellkit-cli, vexa-sim)
+# together in one program folder, lib/pellkit, with links from bin for the
+# commands; vexa-sim, a tool for trying and testing, stays off the PATH:
+#   bin/pellkit -> ../lib/pellkit/pellkit       (also pellkit-cli)
+#   lib/pellkit/vexa-sim
 #   lib/pellkit/languages.db                    (installed by src/i18n)
 #   share/applications/pellkit.desktop, share/icons/hicolor/scalable/apps/pellkit.svg
-#   share/man/man1/pellkit-cli.1
+#   share/man/man1/pellkit.1, pellkit-cli.1, vexa-sim.1
 if(PELLKIT_QT_FREE_ONLY OR NOT TARGET pellkit OR NOT TARGET pellkit-cli)
   return()
 endif()
 
 set(PELLKIT_PROGRAM_DIR lib/pellkit)
-set(PELLKIT_PROGRAMS pellkit pellkit-cli)
+set(PELLKIT_COMMANDS pellkit pellkit-cli)
+set(PELLKIT_PROGRAMS ${PELLKIT_COMMANDS})
+set(PELLKIT_MAN_PAGES ${CMAKE_BINARY_DIR}/man/pellkit-cli.1 ${CMAKE_BINARY_DIR}/man/pellkit.1)
+configure_file(${CMAKE_SOURCE_DIR}/resources/man/pellkit.1.in ${CMAKE_BINARY_DIR}/man/pellkit.1 @ONLY)
 if(TARGET vexa-sim)
   list(APPEND PELLKIT_PROGRAMS vexa-sim)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/man/vexa-sim.1.in ${CMAKE_BINARY_DIR}/man/vexa-sim.1 @ONLY)
+  list(APPEND PELLKIT_MAN_PAGES ${CMAKE_BINARY_DIR}/man/vexa-sim.1)
 endif()
 
 install(TARGETS ${PELLKIT_PROGRAMS} RUNTIME DESTINATION ${PELLKIT_PROGRAM_DIR})
@@ -22,14 +29,14 @@ install(TARGETS ${PELLKIT_PROGRAMS} RUNTIME DESTINATION ${PELLKIT_PROGRAM_DIR})
 # prefix and DESTDIR, and cmake --install lists them with the other files.
 set(links_dir ${CMAKE_BINARY_DIR}/install-links)
 file(MAKE_DIRECTORY ${links_dir})
-foreach(program IN LISTS PELLKIT_PROGRAMS)
+foreach(program IN LISTS PELLKIT_COMMANDS)
   file(CREATE_LINK ../${PELLKIT_PROGRAM_DIR}/${program} ${links_dir}/${program} SYMBOLIC)
   install(FILES ${links_dir}/${program} DESTINATION bin)
 endforeach()
 
 install(FILES ${CMAKE_SOURCE_DIR}/resources/pellkit.desktop DESTINATION share/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/pellkit.svg DESTINATION share/icons/hicolor/scalable/apps)
-install(FILES ${CMAKE_BINARY_DIR}/man/pellkit-cli.1 DESTINATION share/man/man1)
+install(FILES ${PELLKIT_MAN_PAGES} DESTINATION share/man/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/pellkit)
 
 set(CPACK_GENERATOR DEB)
@@ -42,8 +49,8 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "Pellkit downloads the data file of a Vexa, a pocket download device for EU"
   "digital tachographs, over a serial line, checks every driver card and"
   "vehicle unit image in it and files one archive per card or vehicle unit."
-  "It brings the desktop program, pellkit-cli for scripts and vexa-sim, a"
-  "Vexa simulator.")
+  "It brings the desktop program, pellkit-cli for scripts and, for trying"
+  "and testing, /usr/lib/pellkit/vexa-sim, a Vexa simulator.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # pellkit_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Morvane Pellkit team <pellkit@example.org>")
