@@ -8,6 +8,7 @@
 #   lib/pellkit/languages.db                    (installed by src/i18n)
 #   share/applications/pellkit.desktop, share/icons/hicolor/scalable/apps/pellkit.svg
 #   share/man/man1/pellkit.1, pellkit-cli.1, vexa-sim.1
+# The package adds what Debian asks of one (cmake/DebStage.cmake).
 if(PELLKIT_QT_FREE_ONLY OR NOT TARGET pellkit OR NOT TARGET pellkit-cli)
   return()
 endif()
@@ -60,5 +61,23 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # platform plugin is loaded at run time, so no linker sees it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_STRIP_FILES ON)
+
+# Debian's version is the program's with the revision of the changelog's top
+# entry, "pellkit (VERSION-REVISION) ..."; DebStage.cmake checks VERSION.
+set(PELLKIT_DEBIAN_DIR ${CMAKE_SOURCE_DIR}/resources/debian)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PELLKIT_DEBIAN_DIR}/changelog)
+file(STRINGS ${PELLKIT_DEBIAN_DIR}/changelog changelog_top LIMIT_COUNT 1)
+if(NOT changelog_top MATCHES "^pellkit \\(([^ ()]+)-([^- ()]+)\\) ")
+  message(FATAL_ERROR "${PELLKIT_DEBIAN_DIR}/changelog: the first line is not 'pellkit (VERSION-REVISION) ...'")
+endif()
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${CMAKE_MATCH_2})
+set(CPACK_PELLKIT_CHANGELOG_VERSION ${CMAKE_MATCH_1})
+
+# The staged tree gets Debian's documents and stripped programs before CPack
+# packs it (DebStage.cmake).
+set(CPACK_PELLKIT_DEBIAN_DIR ${PELLKIT_DEBIAN_DIR})
+set(CPACK_PELLKIT_PROGRAM_DIR ${PELLKIT_PROGRAM_DIR})
+set(CPACK_PELLKIT_PROGRAMS ${PELLKIT_PROGRAMS})
+set(CPACK_PELLKIT_STRIP ${CMAKE_STRIP})
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebStage.cmake)
 include(CPack)
