@@ -74,10 +74,12 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE ${CMAKE_MATCH_2})
 set(CPACK_PELLKIT_CHANGELOG_VERSION ${CMAKE_MATCH_1})
 
 # The staged tree gets Debian's documents and stripped programs before CPack
-# packs it (DebStage.cmake).
+# packs it (DebStage.cmake); CPack's Installed-Size is then set right
+# (DebInstalledSize.cmake).
 set(CPACK_PELLKIT_DEBIAN_DIR ${PELLKIT_DEBIAN_DIR})
 set(CPACK_PELLKIT_PROGRAM_DIR ${PELLKIT_PROGRAM_DIR})
 set(CPACK_PELLKIT_PROGRAMS ${PELLKIT_PROGRAMS})
 set(CPACK_PELLKIT_STRIP ${CMAKE_STRIP})
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebStage.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebInstalledSize.cmake)
 include(CPack)
