@@ -53,7 +53,7 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "It brings the desktop program, pellkit-cli for scripts and, for trying"
   "and testing, /usr/lib/pellkit/vexa-sim, a Vexa simulator.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # pellkit_<version>_<arch>.deb
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # pellkit_<version>-<revision>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Morvane Pellkit team <pellkit@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
