@@ -58,7 +58,8 @@ TEST(ProbeFetch, ProbePrintsTheTwoValues)
     const RunResult r = RunCli({"probe", "--port", sim.Port()}, 30s);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "Vexa answered: 4660, 43981\n");
-    EXPECT_EQ(sim.Requests(), Strings{"70"});
+    // The handshake's settings mode is ended again.
+    EXPECT_EQ(sim.Requests(), (Strings{"70", "72"}));
 }
 
 TEST(ProbeFetch, FetchCopiesTheDataFileExactlyAndKeepsIt)

@@ -197,14 +197,15 @@ std::function<void(const QString&)> VerboseLines(const QCommandLineParser& parse
     };
 }
 
-int ReportSettingsResult(int result)
+int ReportSettingsResult(int result, bool clock)
 {
     if (result != 0) {
-        QTextStream(stderr) << MessageText(msg::SettingsFailed) << '\n';
-        PrintResultError(result);
+        QTextStream(stderr) << MessageText(clock ? msg::ClockFailed : msg::SettingsFailed) << '\n';
+        const QString text = SettingsResultText(result, clock); // before a line is begun: it may throw
+        QTextStream(stderr) << "error " << result << ": " << text << '\n';
         return kExitFailed;
     }
-    QTextStream(stdout) << MessageText(msg::SettingsSent) << '\n';
+    QTextStream(stdout) << MessageText(clock ? msg::ClockSent : msg::SettingsSent) << '\n';
     return kExitOk;
 }
 
