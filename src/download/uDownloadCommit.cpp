@@ -70,7 +70,7 @@ TCommitSummary CommitDownload(TDownloadOutcome& outcome, const TCommitOptions& o
     } else if (partlyUnreadable) {
         // The Vexa keeps its data, and so do we: the readable entries are
         // stored, and the whole file is the only readable copy of the rest.
-        const TSpoolWrite kept = WriteSpool(outcome.data->Bytes(), options.downloadsDirectory);
+        const TSpoolWrite kept = KeepInDownloads(outcome.data->Bytes(), options.downloadsDirectory);
         if (kept.ok) {
             summary.keptCopy = kept.path;
             reporter.DataFileKept(TKeptIn::Downloads, kept.path);

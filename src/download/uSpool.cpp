@@ -76,6 +76,20 @@ TSpoolWrite MoveToDownloads(const QString& spoolFile, const QString& downloads)
     }
     const QFileInfo from(spoolFile);
     const QDir dir(downloads);
+    QFile file(from.absoluteFilePath());
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        file.close();
+        TArchiveIndex index(downloads);
+        const QString same = index.Find(std::span<const std::uint8_t>(
+            reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+        if (!same.isEmpty() && RemoveSpool(from.absoluteFilePath())) {
+            SyncDirectory(from.absolutePath());
+            result.ok = true;
+            result.path = dir.filePath(same);
+            return result;
+        }
+    }
     // The name is the download's time; a second file of that name gets _2, ...
     for (int n = 1; n <= 99; ++n) {
         const QString name = n == 1 ? from.fileName() : NumberedArchiveName(from.fileName(), n);
@@ -96,6 +110,16 @@ TSpoolWrite MoveToDownloads(const QString& spoolFile, const QString& downloads)
     }
     result.error = QStringLiteral("every name for %1 is taken in %2").arg(from.fileName(), downloads);
     return result;
+}
+
+TSpoolWrite KeepInDownloads(std::span<const std::uint8_t> data, const QString& downloads, const QDateTime& now)
+{
+    if (QFileInfo(downloads).isDir()) {
+        TArchiveIndex index(downloads);
+        if (const QString same = index.Find(data); !same.isEmpty())
+            return {true, QDir(downloads).filePath(same), {}};
+    }
+    return WriteSpool(data, downloads, now);
 }
 
 bool IsSpoolFile(const QString& path, const QString& spool)

@@ -43,7 +43,14 @@ bool RemoveSpool(const QString& path);
 
 // Moves a file of the spool into the downloads folder under its own name
 // (a rename, then both folders synced), creating the folder when missing.
+// When the folder holds the same bytes already, the spool file is removed
+// instead and path names the file that was there.
 TSpoolWrite MoveToDownloads(const QString& spoolFile, const QString& downloads = DefaultDownloadsDirectory());
+
+// Keeps a data file in the downloads folder, written as WriteSpool writes,
+// unless the folder holds the same bytes already (path then names that file).
+TSpoolWrite KeepInDownloads(std::span<const std::uint8_t> data, const QString& downloads = DefaultDownloadsDirectory(),
+                            const QDateTime& now = QDateTime::currentDateTime());
 
 // Whether path is one of the spool's own files.
 bool IsSpoolFile(const QString& path, const QString& spool = DefaultSpoolDirectory());
