@@ -165,6 +165,9 @@ QString CliResultText(int code)
     case kResultEmptyFile: return QStringLiteral("the Vexa's data file is empty");
     case kResultCancelled: return QStringLiteral("cancelled by the user (for a clock write: the Vexa refused the date and time, status 74h)");
     case kResultClockRefused75: return QStringLiteral("the Vexa refused the date and time (status 75h)");
+    case kResultDataFileTooLong:
+        return QStringLiteral("the Vexa sent more data than its data file declares, or than a Vexa holds");
+    case kResultEmptyBlocks: return QStringLiteral("the Vexa sent block after block without data");
     default: return QStringLiteral("unexpected result code");
     }
 }
