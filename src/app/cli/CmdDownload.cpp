@@ -29,7 +29,7 @@ void ReportSpoolLeftovers()
         SetCurrentLanguage(VexaSettings()->value(QStringLiteral("Language"), lang::English).toInt());
     const QString text = MessageText(msg::SpoolLeftover); // before a line is begun: it may throw
     for (const QString& f : files)
-        QTextStream(stderr) << "warning: " << text.arg(f) << '\n';
+        QTextStream(stderr) << "warning: " << TextWithPath(text, f) << '\n';
 }
 
 int RunDownload(const QStringList& args)
