@@ -41,8 +41,8 @@ public:
 
     // Read after Completed.
     int Result() const { return session_.Result(); }
-    // The received data file when Result() is 0, else null. The worker keeps
-    // ownership; TakeData hands it over.
+    // The received data file whenever it arrived whole (see the session), else
+    // null. The worker keeps ownership; TakeData hands it over.
     TMemoryStream* Data() const { return session_.Data(); }
     std::unique_ptr<TMemoryStream> TakeData() { return session_.TakeData(); }
     // 0..255, written by the worker after each block.
