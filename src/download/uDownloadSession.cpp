@@ -8,11 +8,24 @@ namespace {
 
 constexpr std::uint8_t kSelectorDataFile = 0x01;
 
+std::vector<std::string> ComNames(int first, int last)
+{
+    std::vector<std::string> names;
+    for (int n = first; n <= last; ++n)
+        names.push_back("COM" + std::to_string(n));
+    return names;
+}
+
 } // namespace
 
 TDownloadSession::TDownloadSession(ISerialPort& port, int firstPort, int lastPort, bool keepData,
                                    TDownloadHooks hooks)
-    : port_(port), firstPort_(firstPort), lastPort_(lastPort), keepData_(keepData), hooks_(std::move(hooks))
+    : port_(port), portNames_(ComNames(firstPort, lastPort)), keepData_(keepData), hooks_(std::move(hooks))
+{
+}
+
+TDownloadSession::TDownloadSession(ISerialPort& port, std::string portName, bool keepData, TDownloadHooks hooks)
+    : port_(port), portNames_{std::move(portName)}, keepData_(keepData), hooks_(std::move(hooks))
 {
 }
 
@@ -37,10 +50,10 @@ int TDownloadSession::Execute()
     portError_.clear();
     data_ = std::make_unique<TMemoryStream>();
     int result = kResultBadFrame;
-    for (int n = firstPort_; n <= lastPort_; ++n) {
+    for (const std::string& name : portNames_) {
         // A port that failed half-way must leave no bytes behind for the next.
         data_->Clear();
-        result = DownloadFromPort(n);
+        result = DownloadFromPort(name);
         if (result == kResultOk || Cancelled())
             break;
     }
@@ -70,7 +83,7 @@ void TDownloadSession::ReportProgress(std::int32_t total, std::int32_t received,
         hooks_.progress(progress, received, total);
 }
 
-int TDownloadSession::DownloadFromPort(int n)
+int TDownloadSession::DownloadFromPort(const std::string& name)
 {
     portError_.clear();
     silentOpen_ = false;
@@ -78,7 +91,6 @@ int TDownloadSession::DownloadFromPort(int n)
     checked_ = false;
     endCommand_ = 0;
     endConfirmed_ = false;
-    const std::string name = "COM" + std::to_string(n);
     auto failed = [&](const std::exception& e) {
         portError_ = e.what();
         Log(name + ": " + portError_);

@@ -31,6 +31,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 struct TSpoolOutcome {
     bool ok = false;
@@ -52,7 +53,10 @@ struct TDownloadHooks {
 
 class TDownloadSession {
 public:
+    // Tries COMfirstPort .. COMlastPort in turn.
     TDownloadSession(ISerialPort& port, int firstPort, int lastPort, bool keepData, TDownloadHooks hooks);
+    // One port, under the name the port opens it by (COMn or a device path).
+    TDownloadSession(ISerialPort& port, std::string portName, bool keepData, TDownloadHooks hooks);
     TDownloadSession(const TDownloadSession&) = delete;
     TDownloadSession& operator=(const TDownloadSession&) = delete;
 
@@ -97,14 +101,13 @@ public:
 private:
     enum class State { Running, Cancelled, Committed };
 
-    int DownloadFromPort(int n);
+    int DownloadFromPort(const std::string& name);
     int ReadAndFinish();
     int Finish();
     void Log(const std::string& line) const;
 
     ISerialPort& port_;
-    const int firstPort_;
-    const int lastPort_;
+    const std::vector<std::string> portNames_;
     const bool keepData_;
     const TDownloadHooks hooks_;
 

@@ -9,19 +9,28 @@
 Q_LOGGING_CATEGORY(lcDownload, "pellkit.download")
 
 TThreadDownload::TThreadDownload(int firstPort, ISerialPort& port, bool keepData, int lastPort, QObject* parent)
-    : QThread(parent),
-      session_(port, firstPort, lastPort, keepData,
-               TDownloadHooks{
-                   .validate = [this](TMemoryStream& data) { return Check(data); },
-                   .spool = [this](std::span<const std::uint8_t> data) { return Spool(data); },
-                   .progress = [this](int progress, std::int32_t received,
-                                      std::int32_t total) { emit DownloadProgress(progress, received, total); },
-                   .log = [this](const std::string& line) { DebugLog(QString::fromLocal8Bit(line)); },
-               }),
-      spoolDirectory_(DefaultSpoolDirectory())
+    : QThread(parent), session_(port, firstPort, lastPort, keepData, Hooks()), spoolDirectory_(DefaultSpoolDirectory())
 {
     // Queued: the owner's handlers run on its own thread, after Execute.
     connect(this, &QThread::finished, this, &TThreadDownload::OnFinished, Qt::QueuedConnection);
+}
+
+TThreadDownload::TThreadDownload(const QString& portName, ISerialPort& port, bool keepData, QObject* parent)
+    : QThread(parent), session_(port, portName.toStdString(), keepData, Hooks()),
+      spoolDirectory_(DefaultSpoolDirectory())
+{
+    connect(this, &QThread::finished, this, &TThreadDownload::OnFinished, Qt::QueuedConnection);
+}
+
+TDownloadHooks TThreadDownload::Hooks()
+{
+    return TDownloadHooks{
+        .validate = [this](TMemoryStream& data) { return Check(data); },
+        .spool = [this](std::span<const std::uint8_t> data) { return Spool(data); },
+        .progress = [this](int progress, std::int32_t received,
+                           std::int32_t total) { emit DownloadProgress(progress, received, total); },
+        .log = [this](const std::string& line) { DebugLog(QString::fromLocal8Bit(line)); },
+    };
 }
 
 TThreadDownload::~TThreadDownload()

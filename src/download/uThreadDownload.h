@@ -27,7 +27,10 @@ Q_DECLARE_LOGGING_CATEGORY(lcDownload)
 class TThreadDownload : public QThread, public IDebugLog {
     Q_OBJECT
 public:
+    // Tries COMfirstPort .. COMlastPort.
     TThreadDownload(int firstPort, ISerialPort& port, bool keepData, int lastPort, QObject* parent = nullptr);
+    // One port by name: COMn (as the port resolves it) or a device path.
+    TThreadDownload(const QString& portName, ISerialPort& port, bool keepData, QObject* parent = nullptr);
     ~TThreadDownload() override;
     TThreadDownload(const TThreadDownload&) = delete;
     TThreadDownload& operator=(const TThreadDownload&) = delete;
@@ -86,6 +89,7 @@ protected:
     void run() override;
 
 private:
+    TDownloadHooks Hooks();
     void OnFinished();
     bool Check(TMemoryStream& data);
     TSpoolOutcome Spool(std::span<const std::uint8_t> data);

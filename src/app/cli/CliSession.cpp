@@ -6,39 +6,13 @@
 #include "uThreadDownload.h"
 
 #include <QEventLoop>
-#include <QRegularExpression>
 #include <QTimer>
-
-#include <memory>
-
-namespace {
-
-// A port given as a device path keeps that path whatever COM name the
-// worker gives it.
-class TDevicePort : public TQtSerialPort {
-public:
-    explicit TDevicePort(const QString& device) { TQtSerialPort::SetName(device.toStdString()); }
-    void SetName(const std::string&) override {}
-};
-
-} // namespace
 
 TDownloadOutcome RunCliSession(const QString& portName, const TCliSession& session)
 {
-    static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,9})$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = com.match(portName);
-    std::unique_ptr<TQtSerialPort> port;
-    int number = 1;
-    if (m.hasMatch()) {
-        port = std::make_unique<TQtSerialPort>();
-        number = m.captured(1).toInt();
-    } else {
-        port = std::make_unique<TDevicePort>(portName);
-    }
-
+    TQtSerialPort port;
     TDownloadOutcome outcome;
-    TThreadDownload worker(number, *port, session.keepData, number);
+    TThreadDownload worker(portName, port, session.keepData);
     worker.setAutoDelete(false);
     worker.SetCheckData(session.checkData);
     if (!session.confirmedCopy.isEmpty())

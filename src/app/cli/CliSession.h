@@ -15,6 +15,6 @@ struct TCliSession {
     QString confirmedCopy;
 };
 
-// Runs one session on the port given as COMn (through the worker's own COM
-// naming and the Ports/COMn map) or as a device path (used as it is).
+// Runs one session on the port given as COMn (through the Ports/COMn map)
+// or as a device path (used as it is).
 TDownloadOutcome RunCliSession(const QString& portName, const TCliSession& session);
