@@ -2,12 +2,20 @@
 
 #include "uSettingsStore.h"
 
+#include <QFile>
 #include <QMetaObject>
 #include <QRegularExpression>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <QThread>
 
+#include <algorithm>
+#include <cerrno>
 #include <exception>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -36,6 +44,36 @@ QString ResolvePortName(const QString& name)
     if (n < 1)
         return name;
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+#endif
+}
+
+QList<TDetectedPort> DetectedSerialPorts()
+{
+    QList<TDetectedPort> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        const QString device = info.portName();
+#else
+        const QString device = info.systemLocation();
+#endif
+        const QString description = info.description().isEmpty() ? info.manufacturer() : info.description();
+        ports.push_back({device, description.trimmed()});
+    }
+    std::sort(ports.begin(), ports.end(), [](const TDetectedPort& a, const TDetectedPort& b) {
+        return QString::compare(a.device, b.device, Qt::CaseInsensitive) < 0;
+    });
+    return ports;
+}
+
+bool PortAccessDenied(const QString& name)
+{
+#ifdef Q_OS_WIN
+    (void)name;
+    return false;
+#else
+    const QByteArray device = QFile::encodeName(ResolvePortName(name));
+    return !device.isEmpty() && ::access(device.constData(), F_OK) == 0 &&
+           ::access(device.constData(), R_OK | W_OK) != 0 && errno == EACCES;
 #endif
 }
 

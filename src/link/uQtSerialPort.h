@@ -9,6 +9,7 @@
 
 #include "uSerialPort.h"
 
+#include <QList>
 #include <QString>
 
 #include <atomic>
@@ -23,6 +24,18 @@ class QThread;
 // elsewhere the setting "Ports/COMn" when present, else /dev/ttyS(n-1).
 // Anything else (a device path) is returned unchanged.
 QString ResolvePortName(const QString& name);
+
+// A serial port the system knows of, as the port choice offers it.
+struct TDetectedPort {
+    QString device;       // what the port opens: /dev/ttyUSB0, or COM7 on Windows
+    QString description;  // the adapter's own words ("FT232R USB UART"); may be empty
+};
+// The system's serial ports, in the order of their names.
+QList<TDetectedPort> DetectedSerialPorts();
+
+// Whether the port (COMn or a device path) exists but this user may not open
+// it (EACCES): on Linux, a user outside the group that owns serial devices.
+bool PortAccessDenied(const QString& name);
 
 class TQtSerialPort : public ISerialPort {
 public:
