@@ -5,6 +5,7 @@
 #include "uTranslation.h"
 
 #include <QDir>
+#include <QStringList>
 
 QString TextWithPath(const QString& text, const QString& path)
 {
@@ -53,4 +54,44 @@ QString EndNotConfirmedText(std::uint8_t endCommand)
 QString UnreadableKeptText(int entries, const QString& path)
 {
     return MessageText(msg::UnreadableKept).arg(entries).arg(QDir::toNativeSeparators(path));
+}
+
+QString CommitSummaryText(const TCommitSummary& summary)
+{
+    if (!summary.stored && summary.result != 0)
+        return ResultText(summary.result);
+    const TStoreSummary& store = summary.store;
+    QStringList sentences;
+    sentences << MessageText(msg::SummaryArchives)
+                     .arg(store.written + store.writtenUnderOtherName)
+                     .arg(store.skippedIdentical)
+                     .arg(store.failed);
+    if (store.notArchived > 0) {
+        const int where = !summary.spoolCopy.isEmpty() ? msg::SummaryLeftInSpool
+                          : !summary.keptCopy.isEmpty() ? msg::SummaryLeftInDownloads
+                          : summary.fromVexa            ? msg::SummaryLeftInVexa
+                                                        : msg::SummaryLeftInFile;
+        sentences << MessageText(where).arg(store.notArchived);
+    }
+    if (summary.fromVexa) {
+        if (summary.endCommand == 0x83)
+            sentences << MessageText(summary.endConfirmed ? msg::SummaryVexaDeleted : msg::SummaryDeleteNotConfirmed);
+        else if (summary.endCommand == 0x84 && !summary.endConfirmed)
+            sentences << MessageText(msg::SummaryKeepNotConfirmed);
+        else
+            sentences << MessageText(msg::SummaryVexaKeeps);
+    } else if (summary.spoolCopy.isEmpty() && !summary.keptCopy.isEmpty()) {
+        sentences << MessageText(msg::SummaryMovedToDownloads);
+    }
+    if (!summary.spoolCopy.isEmpty())
+        sentences << MessageText(msg::SummarySpoolKept);
+    return sentences.join(QLatin1Char(' '));
+}
+
+QString PortAccessDeniedText(const QString& device)
+{
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = QStringLiteral("$USER");
+    return MessageText(msg::PortAccessDenied).arg(QDir::toNativeSeparators(device), user);
 }

@@ -18,3 +18,13 @@ QString KeptText(TKeptIn where, const QString& path);
 QString SpoolKeptText(const QString& path);
 QString EndNotConfirmedText(std::uint8_t endCommand);
 QString UnreadableKeptText(int entries, const QString& path);
+
+// One line on what became of a download or a stored data file: the archives
+// written, already there and failed; the entries without an archive and
+// where they are; what the Vexa did with its data, or where the data file
+// is kept. A download that stored nothing is its result's text.
+QString CommitSummaryText(const TCommitSummary& summary);
+
+// The way into the group that may open serial devices, for a user refused
+// the device (its path).
+QString PortAccessDeniedText(const QString& device);

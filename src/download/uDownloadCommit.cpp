@@ -31,6 +31,9 @@ TCommitSummary CommitDownload(TDownloadOutcome& outcome, const TCommitOptions& o
     summary.store.allSafe = false;
 
     const bool fromVexa = outcome.sourceFile.isEmpty();
+    summary.fromVexa = fromVexa;
+    summary.endCommand = outcome.endCommand;
+    summary.endConfirmed = outcome.endConfirmed;
     TStoreOptions store = options.store;
     if (outcome.data && !outcome.checked) {
         store.unreadable = FindUnreadableEntries(outcome.data->Bytes());
@@ -65,6 +68,7 @@ TCommitSummary CommitDownload(TDownloadOutcome& outcome, const TCommitOptions& o
             summary.keptCopy = moved.path;
             reporter.DataFileKept(TKeptIn::Downloads, moved.path);
         } else {
+            summary.spoolCopy = outcome.spoolFile;
             reporter.DataFileKept(TKeptIn::Spool, outcome.spoolFile);
         }
     } else if (partlyUnreadable) {

@@ -75,6 +75,12 @@ struct TCommitSummary {
     int unreadable = 0;     // entries that could not be read in full
     QString keptCopy;       // the data file in the downloads folder, when it went there
     bool stored = false;    // the storage pass ran over the whole file
+    QString spoolCopy;      // the safety copy left in the spool, not completely stored
+    bool fromVexa = true;   // false for a data file stored again from disk
+    // What the Vexa was told after the whole file arrived (83h delete, 84h
+    // keep; 0 when nothing, and it keeps its data), and whether it confirmed.
+    std::uint8_t endCommand = 0;
+    bool endConfirmed = false;
     // Every entry of the data file is archived, or kept on disk with it.
     bool Complete() const { return stored && store.allSafe && unreadable == 0; }
 };

@@ -24,18 +24,31 @@ struct TLanguage {
     int code;
     const char* name;    // English name of the language
     const char* country; // the flag
+    const char* locale;  // the language of that country, as locales name it
 };
 
 // In flag-list order.
 constexpr std::array<TLanguage, Count> kLanguages = {{
-    {2, "French", "France"},          {3, "English", "United Kingdom"}, {4, "Dutch", "Netherlands"},
-    {5, "German", "Germany"},         {6, "Swedish", "Sweden"},         {7, "Spanish", "Spain"},
-    {8, "Italian", "Italy"},          {9, "Polish", "Poland"},          {10, "Danish", "Denmark"},
-    {11, "Greek", "Greece"},          {12, "Portuguese", "Portugal"},   {13, "Finnish", "Finland"},
-    {14, "Czech", "Czech Republic"},  {15, "Norwegian", "Norway"},      {16, "Hungarian", "Hungary"},
-    {17, "Estonian", "Estonia"},      {18, "Latvian", "Latvia"},        {19, "Russian", "Russia"},
-    {20, "Lithuanian", "Lithuania"},  {21, "Slovene", "Slovenia"},
+    {2, "French", "France", "fr_FR"},           {3, "English", "United Kingdom", "en_GB"},
+    {4, "Dutch", "Netherlands", "nl_NL"},       {5, "German", "Germany", "de_DE"},
+    {6, "Swedish", "Sweden", "sv_SE"},          {7, "Spanish", "Spain", "es_ES"},
+    {8, "Italian", "Italy", "it_IT"},           {9, "Polish", "Poland", "pl_PL"},
+    {10, "Danish", "Denmark", "da_DK"},         {11, "Greek", "Greece", "el_GR"},
+    {12, "Portuguese", "Portugal", "pt_PT"},    {13, "Finnish", "Finland", "fi_FI"},
+    {14, "Czech", "Czech Republic", "cs_CZ"},   {15, "Norwegian", "Norway", "nb_NO"},
+    {16, "Hungarian", "Hungary", "hu_HU"},      {17, "Estonian", "Estonia", "et_EE"},
+    {18, "Latvian", "Latvia", "lv_LV"},         {19, "Russian", "Russia", "ru_RU"},
+    {20, "Lithuanian", "Lithuania", "lt_LT"},   {21, "Slovene", "Slovenia", "sl_SI"},
 }};
+
+// The entry of a language code; null for a code outside the flags.
+constexpr const TLanguage* FindLanguage(int code)
+{
+    for (const TLanguage& l : kLanguages)
+        if (l.code == code)
+            return &l;
+    return nullptr;
+}
 
 } // namespace lang
 

@@ -139,6 +139,85 @@ constexpr int ClockSent = 957;
 constexpr int ClockFailed = 958;
 constexpr int ClockRefused74 = 959;         // -110 of a clock write
 
+// The main window's account of a download, its port choice and its offers
+// (1000 and up).
+constexpr int StatusWaiting = 1000;          // an exchange waits for the Vexa's answer
+constexpr int StatusBlock = 1001;            // %1 the block received, %2 how many the file has
+constexpr int StatusBlockOfUnknown = 1002;   // %1 the block received; the file's length is not known
+constexpr int StatusChecking = 1003;
+constexpr int StatusStoring = 1004;
+// The one-line summary, its sentences joined by a blank.
+constexpr int SummaryArchives = 1005;        // %1 written, %2 already there, %3 failed
+constexpr int SummaryLeftInDownloads = 1006; // %1 entries without an archive, and where they are
+constexpr int SummaryLeftInVexa = 1029;
+constexpr int SummaryLeftInFile = 1030;
+constexpr int SummaryLeftInSpool = 1031;
+constexpr int SummaryVexaDeleted = 1007;
+constexpr int SummaryVexaKeeps = 1008;
+constexpr int SummaryDeleteNotConfirmed = 1009;
+constexpr int SummaryKeepNotConfirmed = 1010;
+constexpr int SummarySpoolKept = 1011;       // the safety copy waits in the spool
+constexpr int SummaryMovedToDownloads = 1012; // a safety copy stored completely moved on
+// The list of a download's archives.
+constexpr int ArchivesButton = 1013;
+constexpr int ArchivesTitle = 1014;
+constexpr int ColumnName = 1015;
+constexpr int ColumnSize = 1016;
+constexpr int ColumnOutcome = 1017;
+constexpr int OutcomeWritten = 1018;
+constexpr int OutcomeAlreadyThere = 1019;
+constexpr int OutcomeOtherName = 1020;       // %1 the name that was taken
+constexpr int OutcomeFailed = 1021;
+constexpr int OpenFolder = 1022;
+// The port choice.
+constexpr int PortDevice = 1023;             // the entry for a serial device by its path
+constexpr int PortDevicePlaceholder = 1024;
+constexpr int PortAccessDenied = 1025;       // %1 the device, %2 the user's login name
+// A safety copy not completely stored, offered for storing.
+constexpr int StoreLeftoverQuestion = 1026;  // %1 the destination
+constexpr int StoreNowButton = 1027;
+constexpr int LaterButton = 1028;
+constexpr int FileUnreadable = 1032;         // %1 the file (its reason follows on a line of its own)
+constexpr int DataFileKeptHere = 1033;       // %1 the data file in the downloads folder, all of it archived
+
+// Qt's own texts that a user meets (the folder chooser, the standard buttons,
+// the text boxes' menu), for the interface languages Qt has no translation
+// of; the standard OK and Cancel are Ok and Cancel above.
+constexpr int QtFindDirectory = 1040;
+constexpr int QtLookIn = 1041;
+constexpr int QtBack = 1042;
+constexpr int QtForward = 1043;
+constexpr int QtParentDirectory = 1044;
+constexpr int QtCreateNewFolder = 1045;
+constexpr int QtListView = 1046;
+constexpr int QtDetailView = 1047;
+constexpr int QtDirectory = 1048;             // the label of the folder's name field
+constexpr int QtChoose = 1049;                // "&Choose": & marks the access key
+constexpr int QtFilesOfType = 1050;
+constexpr int QtDirectories = 1051;           // the filter that lists folders only
+constexpr int QtRename = 1052;                // "&Rename"
+constexpr int QtDeleteFile = 1053;            // "&Delete"
+constexpr int QtShowHiddenFiles = 1054;       // "Show &hidden files"
+constexpr int QtNewFolderMenu = 1055;         // "&New Folder"
+constexpr int QtNewFolderName = 1056;         // the name of a folder just made
+constexpr int QtConfirmDelete = 1057;         // %1 the file or folder
+constexpr int QtComputer = 1058;
+constexpr int QtColumnName = 1059;
+constexpr int QtColumnSize = 1060;
+constexpr int QtColumnType = 1061;
+constexpr int QtColumnDateModified = 1062;
+constexpr int QtFolder = 1063;
+constexpr int QtDrive = 1064;
+constexpr int QtYes = 1065;                   // "&Yes"
+constexpr int QtNo = 1066;                    // "&No"
+constexpr int QtUndo = 1067;                  // "&Undo"
+constexpr int QtRedo = 1068;                  // "&Redo"
+constexpr int QtCut = 1069;                   // "Cu&t"
+constexpr int QtCopy = 1070;                  // "&Copy"
+constexpr int QtPaste = 1071;                 // "&Paste"
+constexpr int QtDeleteText = 1072;
+constexpr int QtSelectAll = 1073;
+
 // The text of a worker or exchange result code (0 is success and has none).
 constexpr int ResultMessageCode(int resultCode)
 {
@@ -192,6 +271,19 @@ constexpr auto kUsedMessageCodes = std::to_array<int>({
     KeptInSourceFile, DeleteNotConfirmed, KeepNotConfirmed, UnreadableKept, DeleteAnywayQuestion,
     DeleteAnywayButton, KeepInVexaButton, DeletedAnyway, DeleteAnywayMismatch, ResultDataFileTooLong,
     ResultEmptyBlocks, ClockSent, ClockFailed, ClockRefused74,
+
+    StatusWaiting, StatusBlock, StatusBlockOfUnknown, StatusChecking, StatusStoring, SummaryArchives,
+    SummaryLeftInDownloads, SummaryLeftInVexa, SummaryLeftInFile, SummaryLeftInSpool, SummaryVexaDeleted,
+    SummaryVexaKeeps, SummaryDeleteNotConfirmed, SummaryKeepNotConfirmed, SummarySpoolKept,
+    SummaryMovedToDownloads, ArchivesButton, ArchivesTitle, ColumnName, ColumnSize, ColumnOutcome, OutcomeWritten,
+    OutcomeAlreadyThere, OutcomeOtherName, OutcomeFailed, OpenFolder, PortDevice, PortDevicePlaceholder,
+    PortAccessDenied, StoreLeftoverQuestion, StoreNowButton, LaterButton, FileUnreadable,
+    DataFileKeptHere,
+
+    QtFindDirectory, QtLookIn, QtBack, QtForward, QtParentDirectory, QtCreateNewFolder, QtListView, QtDetailView,
+    QtDirectory, QtChoose, QtFilesOfType, QtDirectories, QtRename, QtDeleteFile, QtShowHiddenFiles, QtNewFolderMenu,
+    QtNewFolderName, QtConfirmDelete, QtComputer, QtColumnName, QtColumnSize, QtColumnType, QtColumnDateModified,
+    QtFolder, QtDrive, QtYes, QtNo, QtUndo, QtRedo, QtCut, QtCopy, QtPaste, QtDeleteText, QtSelectAll,
 });
 
 namespace detail {
