@@ -17,6 +17,9 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
+// The port of this run, for the hint on a device the user may not open.
+QString g_port;
+
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
 QString Size(std::int64_t bytes)
@@ -101,15 +104,17 @@ QString HelpEpilogue(bool withPort)
 #ifdef Q_OS_WIN
         text += QStringLiteral(
             "\nPort:\n"
-            "  --port takes COMn, the port's name in the Device Manager (COM1, COM5, ...).\n");
+            "  --port takes COMn, the port's name in the Device Manager (COM1, COM5, ...).\n"
+            "  Without --port, the port chosen in the window (the setting Vexa/Port).\n");
 #else
         text += QStringLiteral(
             "\nPort:\n"
             "  --port takes a device path (/dev/ttyUSB0) or COMn. COMn is the device\n"
             "  named by the setting Ports/COMn when there is one (a section [Ports]\n"
             "  with COM5=/dev/ttyUSB0 in the settings file), else /dev/ttyS(n-1):\n"
-            "  COM1 is /dev/ttyS0. The user needs access to the device (the group\n"
-            "  dialout on Debian).\n");
+            "  COM1 is /dev/ttyS0. Without --port, the port chosen in the window (the\n"
+            "  setting Port in [Vexa]). The user needs access to the device (the group\n"
+            "  dialout on Debian: sudo adduser $USER dialout, then log in again).\n");
 #endif
     }
 #ifdef Q_OS_WIN
@@ -241,19 +246,28 @@ bool ApplyLanguage(const QCommandLineParser& parser, const QString& command)
 
 void AddPortOption(QCommandLineParser& parser)
 {
-    parser.addOption({QStringLiteral("port"), QStringLiteral("The Vexa's serial port: COMn or a device path."),
+    parser.addOption({QStringLiteral("port"),
+                      QStringLiteral("The Vexa's serial port: COMn or a device path (default: the port chosen in "
+                                     "the program)."),
                       QStringLiteral("PORT")});
 }
 
 std::optional<QString> PortArgument(const QCommandLineParser& parser, const QString& command)
 {
-    const QString port = parser.value(QStringLiteral("port")).trimmed();
+    QString port = parser.value(QStringLiteral("port")).trimmed();
+    if (!parser.isSet(QStringLiteral("port")))
+        port = VexaSettings()->value(QStringLiteral("Port")).toString().trimmed();
     if (port.isEmpty()) {
-        UsageError(command, QStringLiteral("--port is required"));
+        UsageError(command, parser.isSet(QStringLiteral("port"))
+                                ? QStringLiteral("--port wants a port")
+                                : QStringLiteral("--port is required (no port is chosen in the program)"));
         return std::nullopt;
     }
+    g_port = port;
     return port;
 }
+
+QString PortOfThisRun() { return g_port; }
 
 bool OpenPort(TQtSerialPort& port, const QString& name)
 {

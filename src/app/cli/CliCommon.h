@@ -69,8 +69,11 @@ bool ApplyLanguage(const QCommandLineParser& parser, const QString& command);
 
 // Adds --port (COMn or a device path).
 void AddPortOption(QCommandLineParser& parser);
-// The --port value, empty (and reported as a usage error) when missing.
+// The --port value, else the port chosen in the window (the setting
+// "Port"); none (reported as a usage error) when neither is there.
 std::optional<QString> PortArgument(const QCommandLineParser& parser, const QString& command);
+// The port PortArgument gave this run (empty before, or for a command on a file).
+QString PortOfThisRun();
 // Opens the port on the line settings of the Vexa; on failure prints
 // error -1 with the system's reason and returns false.
 bool OpenPort(TQtSerialPort& port, const QString& name);

@@ -3,6 +3,8 @@
 #include "CliCommands.h"
 #include "CliCommon.h"
 
+#include "uCommitTexts.h"
+#include "uQtSerialPort.h"
 #include "uTranslation.h"
 
 #include <QCoreApplication>
@@ -47,6 +49,17 @@ void PrintUsage(FILE* out, bool full)
         s << '\n' << HelpEpilogue(true);
 }
 
+// After a failure: how to join the group dialout, when the port of this run
+// is a device the user may not open.
+void HintPortAccess()
+{
+    const QString port = PortOfThisRun();
+    if (port.isEmpty() || !PortAccessDenied(port))
+        return;
+    const QString text = PortAccessDeniedText(ResolvePortName(port)); // before a line is begun: it may throw
+    QTextStream(stderr) << "hint: " << text << '\n';
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -76,8 +89,12 @@ int main(int argc, char** argv)
     try {
         ReportSpoolLeftovers();
         for (const Command& c : kCommands) {
-            if (args.first() == QLatin1String(c.name))
-                return c.run(args);
+            if (args.first() != QLatin1String(c.name))
+                continue;
+            const int status = c.run(args);
+            if (status == kExitFailed)
+                HintPortAccess();
+            return status;
         }
     } catch (const ESQLite& e) {
         // Without its catalogue the program has nothing to say: name the file at least.
