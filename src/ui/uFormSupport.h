@@ -13,8 +13,9 @@
 
 class QWidget;
 
-// Status lines of the flows: nothing in the windows shows them, a user who
-// wants them switches on "pellkit.status.info".
+// Status lines of the flows, also in the log: the main window shows those
+// of a download and of the settings flow; the rest are for a user who
+// switches on "pellkit.status.info".
 Q_DECLARE_LOGGING_CATEGORY(lcStatus)
 
 
@@ -44,6 +45,10 @@ public:
     TWaitCursor(const TWaitCursor&) = delete;
     TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
+
+// The way into the group dialout when the user may not open the port
+// (COMn or a device path); empty otherwise.
+QString PortAccessHint(const QString& portName);
 
 // Lets pending repaints happen while a flow holds the user-interface thread,
 // without taking clicks or keys meanwhile.
