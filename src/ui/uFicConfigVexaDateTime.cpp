@@ -134,8 +134,10 @@ void TFicheConfigVexaDateTime::BitBtn1Click()
                 r = -1;
             }
         }
+        const QString access = r == -1 && Port ? PortAccessHint(QString::fromStdString(Port->Name())) : QString();
         if (r != 0)
-            Boxes().ErrorBox(MessageText(msg::ClockFailed) + QStringLiteral("\n") + SettingsResultText(r, true));
+            Boxes().ErrorBox(MessageText(msg::ClockFailed) + QStringLiteral("\n") +
+                             (access.isEmpty() ? SettingsResultText(r, true) : access));
         else
             Boxes().InformationBox(MessageText(msg::ClockSent));
     }
