@@ -1,19 +1,30 @@
 #include "uScreenshots.h"
 
+#include "uBoxes.h"
 #include "uFicConfigVexa.h"
 #include "uFicConfigVexaDateTime.h"
 #include "uFicDownloadVexa.h"
 #include "uFlags.h"
 #include "uFormExtension.h"
+#include "uFormArchives.h"
 #include "uLocalization.h"
+#include "uRadioGroup.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -26,18 +37,11 @@ void Settle()
     }
 }
 
+// The file names' language: fr, en, de, el, ...
 QString LanguageTag(int code)
 {
-    switch (code) {
-    case 2: return QStringLiteral("fr");
-    case 3: return QStringLiteral("en");
-    case 11: return QStringLiteral("el");
-    default: break;
-    }
-    for (const lang::TLanguage& l : lang::kLanguages)
-        if (l.code == code)
-            return QString::fromLatin1(l.name).toLower();
-    return QString::number(code);
+    const lang::TLanguage* language = lang::FindLanguage(code);
+    return language ? QString::fromLatin1(language->locale).left(2) : QString::number(code);
 }
 
 bool Save(const QPixmap& picture, const QString& path)
@@ -50,10 +54,68 @@ bool Save(const QPixmap& picture, const QString& path)
     return false;
 }
 
+// No box may wait for a click here: each is printed and answered no.
+class TPrintedBoxes : public IBoxes {
+public:
+    void MessageBox(const QString& text, QWidget*) override { Print(text); }
+    void InformationBox(const QString& text) override { Print(text); }
+    void ErrorBox(const QString& text) override { Print(text); }
+    bool QuestionBox(const QString& text, const QString&, const QString&) override
+    {
+        Print(text);
+        return false;
+    }
+    bool shown = false;
+
+private:
+    void Print(const QString& text)
+    {
+        shown = true;
+        std::fprintf(stderr, "box: %s\n", qPrintable(text));
+    }
+};
+
+// The window with what pops up over it (a list that drops down).
+QPixmap WithPopup(QWidget& window, QWidget& popup)
+{
+    QPixmap picture = window.grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(popup.mapToGlobal(QPoint()) - window.mapToGlobal(QPoint()), popup.grab());
+    return picture;
+}
+
+// The next modal dialog of type D, once it is up: act on it, then close it.
+template <class D> void WhenModal(std::function<void(D&)> act)
+{
+    auto* timer = new QTimer;
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, act] {
+        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+        if (!dialog && waited->elapsed() < 10000)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete waited;
+        if (dialog) {
+            Settle();
+            act(*dialog);
+            dialog->reject();
+        }
+    });
+    timer->start(50);
+}
+
 } // namespace
 
-int SaveScreenshots(TFicheDownloadVexa& window, const QString& directory, const QList<int>& languages)
+int SaveScreenshots(TFicheDownloadVexa& window, const QString& directory, const QList<int>& languages,
+                    const QString& vexaPort)
 {
+    TPrintedBoxes boxes;
+    SetBoxes(&boxes);
+    struct Restore {
+        ~Restore() { SetBoxes(nullptr); }
+    } restore;
     if (!QDir().mkpath(directory)) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(QDir::toNativeSeparators(directory)));
         return 1;
@@ -62,6 +124,18 @@ int SaveScreenshots(TFicheDownloadVexa& window, const QString& directory, const 
     bool ok = true;
     window.show();
     window.activateWindow();
+    if (!vexaPort.isEmpty()) {
+        // The simulator's pseudo-terminal is no port the system lists: it
+        // joins the list under the simulator's name.
+        window.ListPorts = [vexaPort] {
+            QList<TDetectedPort> ports = DetectedSerialPorts();
+            ports.push_back({vexaPort, QStringLiteral("vexa-sim")});
+            return ports;
+        };
+        window.cbPortDevice->setEditText(vexaPort);
+        window.rgPortCom->SetItemIndex(5);
+        window.rgPortComClick();
+    }
     for (int code : languages) {
         const QString tag = LanguageTag(code);
         window.cbLanguage->setCurrentIndex(code - lang::First);
@@ -98,6 +172,47 @@ int SaveScreenshots(TFicheDownloadVexa& window, const QString& directory, const 
         Settle();
         ok = Save(extension.grab(), dir.filePath(QStringLiteral("extensions-%1.png").arg(tag))) && ok;
         extension.hide();
+
+        window.cbPortDevice->showPopup();
+        Settle();
+        ok = Save(WithPopup(window, *window.cbPortDevice->view()->window()),
+                  dir.filePath(QStringLiteral("ports-%1.png").arg(tag))) &&
+             ok;
+        window.cbPortDevice->hidePopup();
+
+        // The chooser as the destination button opens it, left with Cancel.
+        WhenModal<QFileDialog>([&](QFileDialog& chooser) {
+            ok = Save(chooser.grab(), dir.filePath(QStringLiteral("folder-%1.png").arg(tag))) && ok;
+        });
+        window.btnDestinationClick();
+    }
+
+    if (!vexaPort.isEmpty()) {
+        // A download that lets the Vexa delete its data, then its account in
+        // each language.
+        window.cbLanguage->setCurrentIndex(languages.front() - lang::First);
+        window.cbLanguageChange();
+        window.cbNePasEffacer->setChecked(false);
+        window.btnDownloading->click();
+        QElapsedTimer waited;
+        waited.start();
+        while (window.Worker && waited.elapsed() < 120000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (window.Worker || boxes.shown || window.Account.archives.isEmpty()) {
+            std::fprintf(stderr, "the download from %s did not end with archives\n", qPrintable(vexaPort));
+            ok = false;
+        }
+        for (int code : languages) {
+            const QString tag = LanguageTag(code);
+            window.cbLanguage->setCurrentIndex(code - lang::First);
+            window.cbLanguageChange();
+            Settle();
+            ok = Save(window.grab(), dir.filePath(QStringLiteral("main-done-%1.png").arg(tag))) && ok;
+            WhenModal<TFormArchives>([&](TFormArchives& list) {
+                ok = Save(list.grab(), dir.filePath(QStringLiteral("archives-%1.png").arg(tag))) && ok;
+            });
+            window.btnArchives->click();
+        }
     }
     window.hide();
     return ok ? 0 : 1;

@@ -32,8 +32,13 @@ int main(int argc, char** argv)
                                            QStringLiteral("Interface languages of the pictures (codes)."),
                                            QStringLiteral("CODES"), QStringLiteral("2,3,11"));
     screenshotLanguages.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption screenshotVexa(QStringLiteral("screenshot-vexa"),
+                                      QStringLiteral("A (simulated) Vexa to download from for the pictures."),
+                                      QStringLiteral("DEVICE"));
+    screenshotVexa.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshot);
     parser.addOption(screenshotLanguages);
+    parser.addOption(screenshotVexa);
     parser.process(app);
 
     InitUiResources();
@@ -51,7 +56,7 @@ int main(int argc, char** argv)
                 languages << c.trimmed().toInt();
             if (languages.isEmpty())
                 languages << lang::French;
-            return SaveScreenshots(window, parser.value(screenshot), languages);
+            return SaveScreenshots(window, parser.value(screenshot), languages, parser.value(screenshotVexa));
         }
 
         window.show();
