@@ -5,6 +5,7 @@
 #include "UiTestSupport.h"
 
 #include "ContainerBuilder.h"
+#include "LinkFixture.h"
 #include "VexaSim.h"
 #include "uArdoVexa.h"
 #include "uMessageCodes.h"
@@ -36,7 +37,7 @@ struct TCards {
 
 QStringList Files(const QString& dir) { return QDir(dir).entryList(QDir::Files | QDir::NoDotAndDotDot); }
 
-class DownloadWindow : public testing::Test {
+class DownloadWindow : public pellkit::test::LinkTest {
 protected:
     void SetUp() override
     {
