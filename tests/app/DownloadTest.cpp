@@ -7,7 +7,6 @@
 #include "VexaSim.h"
 #include "uTranslation.h"
 
-#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -115,11 +114,6 @@ class DownloadCli : public testing::Test {
 protected:
     void SetUp() override
     {
-        static int argc = 1;
-        static char name[] = "DownloadTest";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-        (void)app;
         fs::create_directories(home_ / "config" / "Morvane");
         fs::create_directories(home_ / "data");
         fs::create_directories(Dest());

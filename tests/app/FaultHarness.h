@@ -6,6 +6,7 @@
 // entry's bytes are on disk.
 
 #include "ContainerBuilder.h"
+#include "LinkFixture.h"
 #include "VexaSim.h"
 #include "uArchiveStore.h"
 #include "uArchiveWriter.h"
@@ -60,10 +61,8 @@ inline QCoreApplication& FaultApp()
         fs::create_directories(FaultHome() / "data");
         ::setenv("XDG_CONFIG_HOME", (FaultHome() / "config").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (FaultHome() / "data").c_str(), 1);
-        static int argc = 1;
-        static char name[] = "pellkit-faults";
-        static char* argv[] = {name, nullptr};
-        auto* a = new QCoreApplication(argc, argv);
+        // The application itself comes from the test main (QtTestMain.cpp).
+        QCoreApplication* a = QCoreApplication::instance();
         QCoreApplication::setOrganizationName(QStringLiteral("Morvane"));
         QCoreApplication::setApplicationName(QStringLiteral("Pellkit"));
         QLoggingCategory::setFilterRules(QStringLiteral("pellkit.download.debug=false"));

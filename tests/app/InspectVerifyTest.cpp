@@ -7,7 +7,6 @@
 #include "OverviewBuilder.h"
 #include "Samples.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -32,12 +31,6 @@ struct CliRun {
 
 CliRun Cli(const QStringList& args)
 {
-    static int argc = 1;
-    static char name[] = "InspectVerifyTest";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    (void)app;
-
     // Settings and spool of its own: every command reports spool leftovers.
     static const QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -6,7 +6,6 @@
 #include "uMessageCodes.h"
 #include "uTranslation.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,11 +31,6 @@ class StoreValidate : public testing::Test {
 protected:
     void SetUp() override
     {
-        static int argc = 1;
-        static char name[] = "StoreValidateTest";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-        (void)app;
         ASSERT_TRUE(QDir(root_.path()).mkpath("config/Morvane"));
         ASSERT_TRUE(QDir(root_.path()).mkpath("dest"));
     }
