@@ -5,7 +5,7 @@
 #include "Bench.h"
 #include "BenchSupport.h"
 
-#include "SimPack.h"
+#include "ContainerBuilder.h"
 #include "uContainer.h"
 
 #include <cstdio>
@@ -45,10 +45,10 @@ int RunMakeData(int argc, char** argv)
         return 1;
     }
 
-    Bytes content;
+    pellkit::test::Bytes content;
     for (std::size_t i = 0; content.size() < want; i = (i + 1) % entries.size())
         content.insert(content.end(), entries[i].begin(), entries[i].end());
-    const Bytes file = MakeElement(container::kDataFileTag, content);
+    const pellkit::test::Bytes file = pellkit::test::MakeElement(container::kDataFileTag, content);
     std::ofstream o(out, std::ios::binary | std::ios::trunc);
     o.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
     return o ? 0 : 1;

@@ -89,7 +89,7 @@ struct TFaultData {
     Bytes card1 = MakeCardImage(TCardSpec{}.Number("ES00000000000101").LastDownload(0x4B000000).PadTo(400));
     Bytes card2 = MakeCardImage(
         TCardSpec{}.Number("ES00000000000202").Holder("OTHER", "NAME").LastDownload(0x4C000000).PadTo(400));
-    Bytes overview = MakeOverview(0x0D, "AB 123 CD", "VIN00000000000001", 0x4B100000);
+    Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", "VIN00000000000001", 0x4B100000);
     Bytes activities = MakeResponse(0x02, 300);
     Bytes data = MakeContainer({{{0xA7, card1}}, {{0xA7, card2}}, {{0xA1, overview}, {0xA2, activities}}});
 

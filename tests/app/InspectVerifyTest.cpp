@@ -4,8 +4,8 @@
 
 #include "CardImageBuilder.h"
 #include "CertTestKit.h"
-#include "OverviewBuilder.h"
 #include "Samples.h"
+#include "VuBlockBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -204,8 +204,8 @@ TEST_F(InspectVerifyCard, InspectCardIdentityAndTree)
 
 TEST_F(InspectVerify, InspectOverview)
 {
-    using overviewkit::MakeOverview;
-    using overviewkit::SignedPart;
+    using pellkit::test::MakeOverview;
+    using pellkit::test::SignedPart;
     const struct {
         std::uint32_t time;
         const char* text;
@@ -237,8 +237,8 @@ TEST_F(InspectVerify, InspectOverview)
 
 TEST_F(InspectVerify, VerifyOverview)
 {
-    using overviewkit::MakeOverview;
-    const Bytes part = overviewkit::SignedPart(1, 2);
+    using pellkit::test::MakeOverview;
+    const Bytes part = pellkit::test::SignedPart(1, 2);
     const struct {
         const char* what;
         certkit::Raw vu;
