@@ -6,10 +6,13 @@
 #include "BenchSupport.h"
 
 #include "ContainerBuilder.h"
-#include "uContainer.h"
+#include "uContainerSplit.h"
 
 #include <cstdio>
 #include <fstream>
+
+using pellkit::test::Bytes;
+using pellkit::test::MakeElement;
 
 int RunMakeData(int argc, char** argv)
 {
@@ -22,33 +25,28 @@ int RunMakeData(int argc, char** argv)
         return 2;
     }
 
-    TMemoryStream stream(bench::ReadFile(from));
-    std::uint8_t tag = 0;
-    if (!ReadContainerTag(stream, tag) || tag != container::kDataFileTag) {
+    const Bytes data = bench::ReadFile(from);
+    const TContainerSplit split = SplitContainer(data);
+    if (split.stop == TSplitStop::NoDataFileTag) {
         std::fprintf(stderr, "make-data: %s is no data file\n", from.c_str());
         return 1;
     }
-    ReadContainerLength(stream);
+    // Whole entries only: a damaged one ends the list.
     std::vector<std::span<const std::uint8_t>> entries;
-    while (stream.Remaining() > 0) {
-        const std::size_t start = stream.Position();
-        if (!ReadContainerTag(stream, tag) || tag != container::kEntryTag)
+    for (const TContainerEntry& entry : split.entries) {
+        if (entry.stop != TSplitStop::None)
             break;
-        const std::uint32_t length = ReadContainerLength(stream);
-        if (length > stream.Remaining())
-            break;
-        stream.SetPosition(stream.Position() + length);
-        entries.push_back(stream.Bytes().subspan(start, stream.Position() - start));
+        entries.push_back(std::span<const std::uint8_t>(data).subspan(entry.offset, entry.end - entry.offset));
     }
     if (entries.empty()) {
         std::fprintf(stderr, "make-data: %s holds no entries\n", from.c_str());
         return 1;
     }
 
-    pellkit::test::Bytes content;
+    Bytes content;
     for (std::size_t i = 0; content.size() < want; i = (i + 1) % entries.size())
         content.insert(content.end(), entries[i].begin(), entries[i].end());
-    const pellkit::test::Bytes file = pellkit::test::MakeElement(container::kDataFileTag, content);
+    const Bytes file = MakeElement(container::kDataFileTag, content);
     std::ofstream o(out, std::ios::binary | std::ios::trunc);
     o.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
     return o ? 0 : 1;

@@ -56,44 +56,41 @@ TStoreSummary TArchiveStore::StoreContainer(TMemoryStream& stream)
     firstNames_.clear();
     lastNumber_.clear();
 
-    stream.SetPosition(0);
-    std::uint8_t tag = 0;
-    if (!ReadContainerTag(stream, tag) || tag != container::kDataFileTag) {
+    const std::span<const std::uint8_t> data = stream.Bytes();
+    const TContainerSplit split = SplitContainer(data);
+    if (split.stop == TSplitStop::NoDataFileTag) {
         reporter_.InformationBox(MessageText(msg::NoF0Tag));
         Unsafe();
         return summary_;
     }
-    reporter_.StatusLine(QStringLiteral("F0 : ") + QString::number(ReadContainerLength(stream)));
+    reporter_.StatusLine(QStringLiteral("F0 : ") + QString::number(split.declaredLength));
 
     // Looked up once: a data file may hold thousands of entries.
     const QString entryText = MessageText(msg::StatusEntry);
-    // Every round consumes at least the entry tag, so the walk ends.
-    while (true) {
-        if (!ReadContainerTag(stream, tag) || tag != container::kEntryTag) {
-            reporter_.InformationBox(MessageText(msg::NoF1Tag));
-            Unsafe();
-            return summary_;
-        }
-        const std::uint32_t length = ReadContainerLength(stream);
-        reporter_.StatusLine(entryText + QString::number(length));
+    for (const TContainerEntry& entry : split.entries) {
+        reporter_.StatusLine(entryText + QString::number(entry.length));
         ++summary_.entries;
-        StoreEntry(stream, length);
-        if (stream.Position() >= stream.Size())
+        StoreEntry(entry, data.size());
+        // The rest of the data is that part's own bytes: no tags to read there.
+        if (entry.stop == TSplitStop::PartPastEnd)
             return summary_;
     }
+    if (split.stop == TSplitStop::NoEntryTag) {
+        reporter_.InformationBox(MessageText(msg::NoF1Tag));
+        Unsafe();
+    }
+    return summary_;
 }
 
-void TArchiveStore::StoreEntry(TMemoryStream& stream, std::uint32_t length)
+void TArchiveStore::StoreEntry(const TContainerEntry& entry, std::size_t dataSize)
 {
-    if (length == 0)
+    if (entry.length == 0)
         return;
 
     TIdentity id;
     id.when = options_.now();
     bool writeFlag = false;
     bool separateFlag = false;
-    const std::size_t start = stream.Position();
-    const std::size_t end = start + length;
     TMemoryStream archive;
     TMemoryStream separate;
     // A part that cannot be read spoils the entry, but the walk goes on to the
@@ -101,43 +98,29 @@ void TArchiveStore::StoreEntry(TMemoryStream& stream, std::uint32_t length)
     std::optional<QString> damage;
     bool sawCard = false;
 
-    while (true) {
-        std::uint8_t tag = 0;
-        if (!ReadContainerTag(stream, tag)) {
-            damage = QStringLiteral("the entry runs past the end of the data");
-            break;
-        }
-        if (!container::IsPartTag(tag)) {
-            reporter_.InformationBox(MessageText(msg::PartTagInvalid));
-            Unsafe();
-            return;
-        }
-        const std::uint32_t partLength = ReadContainerLength(stream);
-        reporter_.StatusLine(QStringLiteral("PRT ") + QString::number(container::PartNumber(tag)) +
-                             QStringLiteral(" : ") + QString::number(partLength));
-        TMemoryStream part;
-        try {
-            part = ReadContainerPart(stream, partLength);
-        } catch (const std::exception& e) {
-            // The rest of the data is this part's own bytes: no tags to read there.
-            damage = QString::fromUtf8(e.what());
-            stream.SetPosition(stream.Size());
+    for (const TContainerPart& part : entry.parts) {
+        const std::uint8_t tag = part.tag;
+        reporter_.StatusLine(PartLine(part));
+        if (!part.Complete()) {
+            damage = PartPastEndText(part, dataSize);
             break;
         }
 
         try {
             if (tag == container::kOverviewPart) {
-                part.SetPosition(2);
+                TMemoryStream stream = TMemoryStream::Borrow(part.bytes);
+                stream.SetPosition(2);
                 TF7601 overview;
-                overview.LoadFromStream(part);
+                overview.LoadFromStream(stream);
                 id.nation = overview.RegistrationNation();
                 id.registration = Trim8(overview.RegistrationText());
                 id.vin = overview.VinText();
                 id.when = ArchiveTimeFromTimeReal(overview.CurrentDateTime());
             } else if (tag == container::kCardViaVuPart || tag == container::kCardPart) {
-                part.SetPosition(tag == container::kCardViaVuPart ? 2 : 0);
+                TMemoryStream stream = TMemoryStream::Borrow(part.bytes);
+                stream.SetPosition(tag == container::kCardViaVuPart ? 2 : 0);
                 T1BDriverCard card;
-                card.LoadIdentification(part);
+                card.LoadIdentification(stream);
                 sawCard = true;
                 if (card.HasIdentification()) {
                     id.nation = card.IssuingNation();
@@ -160,17 +143,21 @@ void TArchiveStore::StoreEntry(TMemoryStream& stream, std::uint32_t length)
         if (tag == container::kCardViaVuPart)
             archive.Clear();
         if (tag <= container::kCardPart)
-            archive.Write(part.Bytes());
-        if (tag == container::kOverviewPart || tag >= 0xA8) {
-            separate.Write(part.Bytes());
-            separateFlag = separateFlag || tag >= 0xA8;
+            archive.Write(part.bytes);
+        if (tag == container::kOverviewPart || container::IsSeparatePart(tag)) {
+            separate.Write(part.bytes);
+            separateFlag = separateFlag || container::IsSeparatePart(tag);
         }
-        if (tag >= 0xA2 && tag <= 0xA5)
+        if (container::IsVuResponsePart(tag))
             writeFlag = true;
-
-        if (stream.Position() >= end)
-            break;
     }
+    if (entry.stop == TSplitStop::BadPartTag) {
+        reporter_.InformationBox(MessageText(msg::PartTagInvalid));
+        Unsafe();
+        return;
+    }
+    if (entry.stop == TSplitStop::EntryPastEnd)
+        damage = QStringLiteral("the entry runs past the end of the data");
 
     if (damage) {
         reporter_.MessageBox(MessageText(msg::EntryUnreadable).arg(*damage));
@@ -215,12 +202,11 @@ void TArchiveStore::StoreEntry(TMemoryStream& stream, std::uint32_t length)
 void TArchiveStore::StoreArchive(const std::string& name, TMemoryStream& archive)
 {
     archive.SetPosition(0);
-    std::uint8_t first = 0;
-    if (ReadContainerTag(archive, first) && first == 0x76) {
-        std::uint8_t second = 0;
-        ReadByte(archive, second);
-        if (second == 0x06) {
-            TMemoryStream image(archive.Bytes().subspan(2).data(), archive.Size() - 2);
+    const std::span<const std::uint8_t> bytes = archive.Bytes();
+    if (!bytes.empty() && bytes[0] == 0x76) {
+        // A lone 76h reads its missing second byte as zero.
+        if (bytes.size() >= 2 && bytes[1] == 0x06) {
+            TMemoryStream image = TMemoryStream::Borrow(bytes.subspan(2));
             if (image.Size() >= kMinimumArchive)
                 WriteArchive(image, name);
             return;

@@ -8,6 +8,7 @@
 
 #include "uArchUtil.h"
 #include "uArchiveWriter.h"
+#include "uContainerSplit.h"
 #include "uMemoryStream.h"
 
 #include <QString>
@@ -70,8 +71,8 @@ public:
 
     // The whole pass over a data file.
     TStoreSummary StoreContainer(TMemoryStream& stream);
-    // One entry of L content bytes, the stream positioned at its first part.
-    void StoreEntry(TMemoryStream& stream, std::uint32_t length);
+    // One entry of a data file of dataSize bytes.
+    void StoreEntry(const TContainerEntry& entry, std::size_t dataSize);
     // Writes what of an assembled archive is kept: a card image read through
     // a VU without its 76h 06h header, anything else whole; archives under
     // 50 bytes are dropped unless they are VU transfer responses.

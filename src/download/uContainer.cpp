@@ -7,114 +7,120 @@
 #include "uTranslation.h"
 
 #include <exception>
-
-std::uint32_t ReadContainerLength(TMemoryStream& stream)
-{
-    std::uint8_t first = 0;
-    ReadByte(stream, first);
-    if (first < 0x80)
-        return first;
-    // Bits 4 to 6 are ignored; with more than four bytes the leading ones
-    // are shifted out of the 32-bit value.
-    const int count = first & 0x0F;
-    std::uint32_t length = 0;
-    for (int i = 0; i < count; ++i) {
-        std::uint8_t byte = 0;
-        ReadByte(stream, byte);
-        length = (length << 8) | byte;
-    }
-    return length;
-}
-
-bool ReadContainerTag(TMemoryStream& stream, std::uint8_t& tag)
-{
-    if (stream.Remaining() == 0)
-        return false;
-    ReadByte(stream, tag);
-    return true;
-}
-
-TMemoryStream ReadContainerPart(TMemoryStream& stream, std::uint32_t length)
-{
-    if (length > stream.Remaining())
-        throw ETachoError("part of " + std::to_string(length) + " bytes is longer than the " +
-                              std::to_string(stream.Remaining()) + " bytes left",
-                          stream.Position());
-    const auto begin = stream.Bytes().begin() + static_cast<std::ptrdiff_t>(stream.Position());
-    TMemoryStream part(std::vector<std::uint8_t>(begin, begin + length));
-    stream.SetPosition(stream.Position() + length);
-    return part;
-}
+#include <optional>
 
 namespace {
 
 QString Decimal(std::uint32_t value) { return QString::number(value); }
 
-// One entry: true when every part could be read and every image loaded.
-bool ValidateEntry(IDebugLog& log, TMemoryStream& stream, std::uint32_t length)
+// Reads the image a part holds, if it holds one; throws what the reader throws.
+void LoadPartImage(const TContainerPart& part)
 {
-    if (length == 0)
-        return false;
-    const std::size_t start = stream.Position();
-    const std::size_t end = start + length;
-    try {
-        while (true) {
-            std::uint8_t tag = 0;
-            if (!ReadContainerTag(stream, tag))
-                throw ETachoError("entry of " + std::to_string(length) + " bytes runs past the end of the data",
-                                  stream.Position());
-            if (!container::IsPartTag(tag)) {
-                log.DebugLog(MessageText(msg::PartTagInvalid));
-                return false;
-            }
-            const std::uint32_t partLength = ReadContainerLength(stream);
-            log.DebugLog(QStringLiteral("PRT ") + QString::number(container::PartNumber(tag)) + QStringLiteral(" : ") +
-                         Decimal(partLength));
-            TMemoryStream part = ReadContainerPart(stream, partLength);
-            if (tag == container::kOverviewPart) {
-                part.SetPosition(2);
-                TF7601 overview;
-                overview.LoadFromStream(part);
-            } else if (tag == container::kCardViaVuPart || tag == container::kCardPart) {
-                part.SetPosition(tag == container::kCardViaVuPart ? 2 : 0);
-                T1BDriverCard card;
-                card.LoadImage(part);
-            }
-            if (stream.Position() >= end)
-                return true;
+    if (part.tag == container::kOverviewPart) {
+        TMemoryStream stream = TMemoryStream::Borrow(part.bytes);
+        stream.SetPosition(2);
+        TF7601 overview;
+        overview.LoadFromStream(stream);
+    } else if (part.tag == container::kCardViaVuPart || part.tag == container::kCardPart) {
+        TMemoryStream stream = TMemoryStream::Borrow(part.bytes);
+        stream.SetPosition(part.tag == container::kCardViaVuPart ? 2 : 0);
+        T1BDriverCard card;
+        card.LoadImage(stream);
+    }
+}
+
+struct TEntryCheck {
+    bool ok = false;
+    // An image that could not be read ends the entry's walk right after its
+    // part; the walk of the entries goes on from there.
+    std::optional<std::size_t> resumeAt;
+};
+
+TEntryCheck ValidateEntry(IDebugLog& log, const TContainerEntry& entry, std::size_t dataSize)
+{
+    if (entry.length == 0)
+        return {};
+    for (const TContainerPart& part : entry.parts) {
+        log.DebugLog(PartLine(part));
+        if (!part.Complete()) {
+            log.DebugLog(PartPastEndText(part, dataSize));
+            return {};
         }
-    } catch (const std::exception& e) {
-        log.DebugLog(QString::fromUtf8(e.what()));
-        return false;
+        try {
+            LoadPartImage(part);
+        } catch (const std::exception& e) {
+            log.DebugLog(QString::fromUtf8(e.what()));
+            const std::size_t after = part.offset + part.length;
+            if (after != entry.end && after < dataSize)
+                return {false, after};
+            return {};
+        }
+    }
+    switch (entry.stop) {
+    case TSplitStop::BadPartTag:
+        log.DebugLog(MessageText(msg::PartTagInvalid));
+        return {};
+    case TSplitStop::EntryPastEnd:
+        log.DebugLog(QString::fromStdString(
+            ETachoError("entry of " + std::to_string(entry.length) + " bytes runs past the end of the data",
+                        entry.stopOffset)
+                .what()));
+        return {};
+    default:
+        return {true, {}};
     }
 }
 
 } // namespace
 
+QString PartPastEndText(const TContainerPart& part, std::size_t dataSize)
+{
+    const std::size_t left = dataSize > part.offset ? dataSize - part.offset : 0;
+    return QString::fromStdString(ETachoError("part of " + std::to_string(part.length) + " bytes is longer than the " +
+                                                  std::to_string(left) + " bytes left",
+                                              part.offset)
+                                      .what());
+}
+
+QString PartLine(const TContainerPart& part)
+{
+    return QStringLiteral("PRT ") + QString::number(part.Number()) + QStringLiteral(" : ") + Decimal(part.length);
+}
+
 int ValidateContainer(IDebugLog& log, TMemoryStream& stream)
 {
-    stream.SetPosition(0);
-    std::uint8_t tag = 0;
-    if (!ReadContainerTag(stream, tag) || tag != container::kDataFileTag) {
+    const std::span<const std::uint8_t> data = stream.Bytes();
+    TContainerSplit split = SplitContainer(data);
+    if (split.stop == TSplitStop::NoDataFileTag) {
         log.DebugLog(MessageText(msg::NoF0Tag));
         return -1;
     }
-    log.DebugLog(QStringLiteral("F0 : ") + Decimal(ReadContainerLength(stream)));
+    log.DebugLog(QStringLiteral("F0 : ") + Decimal(split.declaredLength));
 
     int result = 0;
     // Looked up once: a data file may hold thousands of entries.
     const QString entryText = MessageText(msg::LogEntry);
-    // Every round consumes at least the entry tag, so the walk ends.
+    // Every restart begins further on in the data, so the walk ends.
     while (true) {
-        if (!ReadContainerTag(stream, tag) || tag != container::kEntryTag) {
+        std::optional<std::size_t> resumeAt;
+        for (const TContainerEntry& entry : split.entries) {
+            log.DebugLog(entryText + Decimal(entry.length));
+            const TEntryCheck check = ValidateEntry(log, entry, data.size());
+            if (!check.ok)
+                result = -1;
+            if (check.resumeAt) {
+                resumeAt = check.resumeAt;
+                break;
+            }
+        }
+        if (resumeAt) {
+            split = SplitEntries(data, *resumeAt);
+            continue;
+        }
+        if (split.stop == TSplitStop::NoEntryTag) {
             log.DebugLog(MessageText(msg::NoF1Tag));
             return -1;
         }
-        const std::uint32_t length = ReadContainerLength(stream);
-        log.DebugLog(entryText + Decimal(length));
-        if (!ValidateEntry(log, stream, length))
-            result = -1;
-        if (stream.Position() >= stream.Size())
-            return result;
+        return result;
     }
 }

@@ -4,16 +4,12 @@
 #include "uMessageCodes.h"
 #include "uTranslation.h"
 
-#include <QSettings>
+#include "uSettingsStore.h"
 
 #include <algorithm>
 #include <exception>
 
 namespace {
-
-const QString kGroup = QStringLiteral("Vexa");
-
-#define PELLKIT_SETTINGS(s) QSettings s(QStringLiteral("Morvane"), QStringLiteral("Pellkit"))
 
 int ReadInt(const QSettings& s, const QString& key, int fallback)
 {
@@ -29,39 +25,6 @@ bool Saved(QSettings& s)
     s.sync();
     return s.status() == QSettings::NoError;
 }
-
-// Opened here, closed on every way out.
-class TOpenPort {
-public:
-    explicit TOpenPort(ISerialPort& port) : port_(port) {}
-    ~TOpenPort()
-    {
-        if (!open_)
-            return;
-        try {
-            port_.Close();
-        } catch (...) {
-        }
-    }
-    TOpenPort(const TOpenPort&) = delete;
-    TOpenPort& operator=(const TOpenPort&) = delete;
-
-    bool Open(const QString& name)
-    {
-        try {
-            port_.SetName(name.toStdString());
-            port_.Open();
-            open_ = true;
-        } catch (const std::exception&) {
-            open_ = false;
-        }
-        return open_;
-    }
-
-private:
-    ISerialPort& port_;
-    bool open_ = false;
-};
 
 void Say(const TFlowStatus& status, int code, const QString& tail)
 {
@@ -80,8 +43,8 @@ TVexaDateTime ToVexa(const QDateTime& local)
 
 TVexaSettings LoadVexaSettings(bool* keyExists)
 {
-    PELLKIT_SETTINGS(s);
-    s.beginGroup(kGroup);
+    const auto settings = VexaSettings();
+    QSettings& s = *settings;
     TVexaSettings v;
     if (keyExists)
         *keyExists = !s.childKeys().isEmpty();
@@ -97,8 +60,8 @@ TVexaSettings LoadVexaSettings(bool* keyExists)
 
 bool SaveVexaSettings(const TVexaSettings& v)
 {
-    PELLKIT_SETTINGS(s);
-    s.beginGroup(kGroup);
+    const auto settings = VexaSettings();
+    QSettings& s = *settings;
     s.setValue(QStringLiteral("Activity"), v.activities ? 1 : 0);
     s.setValue(QStringLiteral("Events"), v.events ? 1 : 0);
     s.setValue(QStringLiteral("Overview"), v.overview ? 1 : 0);
@@ -124,15 +87,15 @@ int DialogVexaLanguage(int savedLanguage)
 
 bool LoadUseRealtimeClock()
 {
-    PELLKIT_SETTINGS(s);
-    s.beginGroup(kGroup);
+    const auto settings = VexaSettings();
+    QSettings& s = *settings;
     return ReadBool(s, QStringLiteral("useRealtimeClock"), true);
 }
 
 bool SaveUseRealtimeClock(bool useDeviceClock)
 {
-    PELLKIT_SETTINGS(s);
-    s.beginGroup(kGroup);
+    const auto settings = VexaSettings();
+    QSettings& s = *settings;
     s.setValue(QStringLiteral("useRealtimeClock"), useDeviceClock ? 1 : 0);
     s.endGroup();
     return Saved(s);
@@ -145,9 +108,12 @@ namespace {
 template <class Exchanges>
 int OnPort(ISerialPort& port, const QString& portName, Exchanges exchanges)
 {
-    TOpenPort open(port);
-    if (!open.Open(portName))
+    TPortGuard guard(port);
+    try {
+        guard.Open(portName.toStdString());
+    } catch (const std::exception&) {
         return kResultBadFrame;
+    }
     try {
         return exchanges();
     } catch (const std::exception&) {

@@ -3,7 +3,7 @@
 // they start from. The configuration dialogs and pellkit-cli both use them,
 // so what the Vexa receives never depends on which of them asked.
 //
-// Saved per user: QSettings("Morvane", "Pellkit"), group "Vexa"; booleans
+// Saved per user in the settings store (uSettingsStore), group "Vexa"; booleans
 // as the integers 0 and 1; a missing or unreadable value gives its default.
 
 #include "uSerialPort.h"

@@ -8,25 +8,6 @@ namespace {
 
 constexpr std::uint8_t kSelectorDataFile = 0x01;
 
-// The port is opened by DownloadFromPort and closed on every way out.
-class TPortCloser {
-public:
-    explicit TPortCloser(ISerialPort& port) : port_(port) {}
-    ~TPortCloser()
-    {
-        try {
-            port_.Close();
-        } catch (...) {
-            // A port that cannot even be closed has nothing left to tell us.
-        }
-    }
-    TPortCloser(const TPortCloser&) = delete;
-    TPortCloser& operator=(const TPortCloser&) = delete;
-
-private:
-    ISerialPort& port_;
-};
-
 } // namespace
 
 TDownloadSession::TDownloadSession(ISerialPort& port, int firstPort, int lastPort, bool keepData,
@@ -70,6 +51,7 @@ int TDownloadSession::Execute()
     else
         data_->SetPosition(0);
     result_ = result;
+    linkResult_ = silentOpen_ && result == kResultBadFrame ? kResultNoAnswer : result;
     return result;
 }
 
@@ -91,19 +73,19 @@ void TDownloadSession::ReportProgress(std::int32_t total, std::int32_t received,
 int TDownloadSession::DownloadFromPort(int n)
 {
     portError_.clear();
+    silentOpen_ = false;
     const std::string name = "COM" + std::to_string(n);
     auto failed = [&](const std::exception& e) {
         portError_ = e.what();
         Log(name + ": " + portError_);
         return kResultBadFrame;
     };
-    port_.SetName(name);
+    TPortGuard guard(port_);
     try {
-        port_.Open();
+        guard.Open(name);
     } catch (const std::exception& e) {
         return failed(e);
     }
-    TPortCloser closer(port_);
     try {
         return ReadAndFinish();
     } catch (const std::exception& e) {
@@ -118,8 +100,10 @@ int TDownloadSession::ReadAndFinish()
         return kResultCancelled;
     std::uint16_t value1 = 0;
     std::uint16_t value2 = 0;
-    if (const int code = OpenDataFile(kSelectorDataFile, port_, value1, value2); code != kResultOk)
-        return code == kResultNoAnswer ? kResultBadFrame : code;
+    if (const int code = OpenDataFile(kSelectorDataFile, port_, value1, value2); code != kResultOk) {
+        silentOpen_ = code == kResultNoAnswer;
+        return silentOpen_ ? kResultBadFrame : code;
+    }
     if (Cancelled())
         return kResultCancelled;
 

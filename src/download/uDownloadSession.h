@@ -64,6 +64,9 @@ public:
     void ReportProgress(std::int32_t total, std::int32_t received, bool& cancel);
 
     int Result() const { return result_.load(); }
+    // As Result(), except that a Vexa silent to the open command is -101 here
+    // where Result() joins it with a port that cannot be opened (-1).
+    int LinkResult() const { return linkResult_.load(); }
     // 0..255 and the byte counts, updated after each block.
     int Progress() const { return progress_.load(); }
     std::int32_t Total() const { return total_.load(); }
@@ -96,6 +99,7 @@ private:
 
     std::atomic<State> state_{State::Running};
     std::atomic<int> result_{-1};
+    std::atomic<int> linkResult_{-1};
     std::atomic<int> progress_{0};
     std::atomic<std::int32_t> total_{0};
     std::atomic<std::int32_t> received_{0};
@@ -103,4 +107,5 @@ private:
     std::string spoolFile_;
     std::string spoolError_;
     std::string portError_;
+    bool silentOpen_ = false;  // the last port's Vexa did not answer the open command
 };

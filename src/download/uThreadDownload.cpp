@@ -8,7 +8,7 @@ TThreadDownload::TThreadDownload(int firstPort, ISerialPort& port, bool keepData
     : QThread(parent),
       session_(port, firstPort, lastPort, keepData,
                TDownloadHooks{
-                   .validate = [this](TMemoryStream& data) { return ValidateContainer(*this, data) == 0; },
+                   .validate = [this](TMemoryStream& data) { return !checkData_ || ValidateContainer(*this, data) == 0; },
                    .spool =
                        [this](std::span<const std::uint8_t> data) {
                            const TSpoolWrite spool = WriteSpool(data, spoolDirectory_);
@@ -31,6 +31,18 @@ TThreadDownload::~TThreadDownload()
 }
 
 void TThreadDownload::DebugLog(const QString& text) { qCDebug(lcDownload).noquote() << text; }
+
+TDownloadOutcome TThreadDownload::TakeOutcome()
+{
+    TDownloadOutcome outcome;
+    outcome.result = Result();
+    outcome.linkResult = session_.LinkResult();
+    outcome.data = TakeData();
+    outcome.spoolFile = SpoolFile();
+    outcome.spoolError = SpoolError();
+    outcome.portError = PortError();
+    return outcome;
+}
 
 void TThreadDownload::run() { session_.Execute(); }
 

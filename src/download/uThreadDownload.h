@@ -10,6 +10,7 @@
 // setAutoDelete(false)). Result, Data and SpoolFile are read in Completed.
 
 #include "uContainer.h"
+#include "uDownloadCommit.h"
 #include "uDownloadSession.h"
 #include "uMemoryStream.h"
 #include "uSerialPort.h"
@@ -58,6 +59,13 @@ public:
     // itself (not opened, write failed, line lost); empty otherwise.
     QString PortError() const { return QString::fromLocal8Bit(session_.PortError()); }
 
+    // Result, data and the texts above, handed over in one piece.
+    TDownloadOutcome TakeOutcome();
+
+    // Whether the received file is checked before the end command (default
+    // true); a plain copy of the Vexa's file needs no check.
+    void SetCheckData(bool check) { checkData_ = check; }
+
     // Where spool files go; DefaultSpoolDirectory() unless set before start().
     void SetSpoolDirectory(const QString& directory) { spoolDirectory_ = directory; }
     // Whether the worker deletes itself after Completed (default true).
@@ -77,5 +85,6 @@ private:
 
     TDownloadSession session_;
     bool autoDelete_ = true;
+    bool checkData_ = true;
     QString spoolDirectory_;
 };

@@ -1,5 +1,6 @@
 #include "uArdoVexa.h"
 
+#include "uContainerSplit.h"
 #include "uMemoryStream.h"
 
 #include <limits>
@@ -89,29 +90,6 @@ int Simple(ISerialPort& port, std::uint8_t command, int refused)
     if (const int code = Exchange(port, command, r); code != kResultOk)
         return code;
     return r->Code() == 0 ? kResultOk : refused;
-}
-
-// Length of the outer F0h element as the first block declares it; 0 when
-// the block does not start with F0h.  Bytes beyond the block count as zero
-// and a length past the 32-bit range is clamped, so a hostile block never
-// gives a negative total.
-std::int32_t DeclaredTotal(std::span<const std::uint8_t> block)
-{
-    if (block.empty() || block[0] != 0xF0)
-        return 0;
-    auto at = [&](std::size_t i) -> std::uint8_t { return i < block.size() ? block[i] : 0; };
-    const std::uint8_t b = at(1);
-    if (b < 0x80)
-        return b;
-    const int k = b & 0x0F;
-    std::uint64_t value = 0;
-    constexpr std::uint64_t kMax = std::numeric_limits<std::int32_t>::max();
-    for (int i = 0; i < k; ++i) {
-        value = value << 8 | at(2 + static_cast<std::size_t>(i));
-        if (value > kMax)
-            return static_cast<std::int32_t>(kMax);
-    }
-    return static_cast<std::int32_t>(value);
 }
 
 } // namespace
@@ -322,7 +300,7 @@ int ReadDataBlock(TMemoryStream& stream, ISerialPort& port)
         return kResultBadDataFile;
     stream.Write(block);
     if (g_read.total == 0)
-        g_read.total = DeclaredTotal(block);
+        g_read.total = DeclaredDataFileLength(block);
     g_read.received += static_cast<std::int32_t>(block.size());
     if (g_read.progress) {
         bool cancel = LinkCancel;

@@ -1,9 +1,10 @@
 #include "uQtSerialPort.h"
 
+#include "uSettingsStore.h"
+
 #include <QMetaObject>
 #include <QRegularExpression>
 #include <QSerialPort>
-#include <QSettings>
 #include <QThread>
 
 #include <exception>
@@ -30,8 +31,7 @@ QString ResolvePortName(const QString& name)
         return name;
     const int n = m.captured(1).toInt();
     const QString key = QStringLiteral("Ports/COM%1").arg(n);
-    const QSettings settings(QStringLiteral("Morvane"), QStringLiteral("Pellkit"));
-    if (const QString mapped = settings.value(key).toString(); !mapped.isEmpty())
+    if (const QString mapped = UserSettings()->value(key).toString(); !mapped.isEmpty())
         return mapped;
     if (n < 1)
         return name;

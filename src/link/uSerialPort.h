@@ -34,3 +34,33 @@ public:
     virtual void SetReceiveHandler(ReceiveHandler handler) = 0;
     virtual void SetErrorHandler(ErrorHandler handler) = 0;
 };
+
+// Opens a port under a name and closes it again on every way out.
+class TPortGuard {
+public:
+    explicit TPortGuard(ISerialPort& port) : port_(port) {}
+    ~TPortGuard()
+    {
+        if (!open_)
+            return;
+        try {
+            port_.Close();
+        } catch (...) {
+            // A port that cannot even be closed has nothing left to tell us.
+        }
+    }
+    TPortGuard(const TPortGuard&) = delete;
+    TPortGuard& operator=(const TPortGuard&) = delete;
+
+    // Names and opens the port; throws ESerialPort with the system's reason.
+    void Open(const std::string& name)
+    {
+        port_.SetName(name);
+        port_.Open();
+        open_ = true;
+    }
+
+private:
+    ISerialPort& port_;
+    bool open_ = false;
+};

@@ -1,5 +1,7 @@
 #include "uCard1BFile.h"
 
+#include "uCardBlocks.h"
+
 #include <algorithm>
 
 namespace {
@@ -29,7 +31,6 @@ constexpr FileEntry kFiles[T1BDriverCard::kSlotCount] = {
     {0x0522, "EF_Specific_Conditions", false},
 };
 
-constexpr std::size_t kHeaderSize = 5;
 
 } // namespace
 
@@ -93,14 +94,17 @@ void T1BDriverCard::Walk(TMemoryStream& stream, bool identificationOnly)
     stream.SetPosition(start);
 
     // Each pass takes at least the 5 header bytes, so the walk ends.
-    while (stream.Remaining() > kHeaderSize) {
+    while (stream.Remaining() > TCardBlockHeader::kSize) {
+        TCardBlockHeader header;
+        ReadCardBlockHeader(bytes, stream.Position(), header);
         TCardBlock block;
-        block.headerOffset = stream.Position() - start;
-        ReadWord(stream, block.fid);
-        ReadByte(stream, block.kind);
-        ReadWord(stream, block.length);
+        block.fid = header.fid;
+        block.kind = header.kind;
+        block.length = header.length;
+        block.headerOffset = header.headerOffset - start;
         block.slot = SlotOfFid(block.fid);
-        const std::size_t bodyStart = stream.Position();
+        const std::size_t bodyStart = header.BodyOffset();
+        stream.SetPosition(bodyStart);
 
         if (block.slot < 0) {
             // Not stepped over: the next header is read from the body.

@@ -113,7 +113,6 @@ private:
     void CreateControls();
     void SetDownloadControlsEnabled(bool enabled);
     void SetSettingsControlsEnabled(bool enabled);
-    void StoreDownload(TThreadDownload& worker);
     void RestoreFormState();
     void SaveFormState();
 

@@ -26,8 +26,10 @@
 
 namespace {
 
-// What the storage pass has to say goes to the boxes and the status log.
-class TWindowReporter : public IStoreReporter {
+// What the commit of a download has to say goes to the boxes and the status
+// line; the download's failure is kept for the box shown once the controls
+// are back.
+class TWindowReporter : public IDownloadReporter {
 public:
     explicit TWindowReporter(TFicheDownloadVexa& window) : window_(window) {}
     void InformationBox(const QString& text) override { Boxes().InformationBox(text); }
@@ -50,6 +52,14 @@ public:
             break;
         }
     }
+    void SpoolKept(const QString& path) override;
+    void SpoolFailed(const QString& reason) override
+    {
+        Boxes().InformationBox(MessageText(msg::SpoolFailed).arg(reason));
+    }
+    void DownloadFailed(int result, const QString&) override { failure = result; }
+
+    std::optional<int> failure;
 
 private:
     TFicheDownloadVexa& window_;
@@ -66,6 +76,8 @@ QString SpoolLeftoverText(const QStringList& paths)
         text += QStringLiteral("\npellkit-cli store \"%1\"").arg(p);
     return text;
 }
+
+void TWindowReporter::SpoolKept(const QString& path) { Boxes().InformationBox(SpoolLeftoverText({path})); }
 
 } // namespace
 
@@ -125,24 +137,8 @@ void TFicheDownloadVexa::DownloadDone(TThreadDownload* worker)
 {
     if (!worker || worker != Worker)
         return;
-    const int result = worker->Result();
-    if (result == kResultOk)
-        StoreDownload(*worker);
-    SetDownloadControlsEnabled(true);
-    ProgressBar1->setValue(0);
-    if (result != kResultOk && !(closeWhenDone_ && result == kResultCancelled))
-        Boxes().MessageBox(ResultText(result), this);
-    Worker = nullptr;
-    if (closeWhenDone_)
-        close();
-}
-
-void TFicheDownloadVexa::StoreDownload(TThreadDownload& worker)
-{
-    const QString spool = worker.SpoolFile();
-    const QString spoolError = worker.SpoolError();
-    std::unique_ptr<TMemoryStream> received = worker.TakeData();
-    bool allSafe = false;
+    TDownloadOutcome outcome = worker->TakeOutcome();
+    TWindowReporter reporter(*this);
     btnCancel->setEnabled(false);
     {
         TWaitCursor wait;
@@ -150,25 +146,16 @@ void TFicheDownloadVexa::StoreDownload(TThreadDownload& worker)
         options.destination = DestinationDir;
         options.cardFormat = CardArchiveFormat;
         options.vehicleFormat = VehicleArchiveFormat;
-        TWindowReporter reporter(*this);
-        try {
-            if (received)
-                allSafe = StoreContainer(*received, options, reporter).allSafe;
-        } catch (const std::exception& e) {
-            StatusLine(QString::fromLocal8Bit(e.what()));
-            allSafe = false;
-        }
+        CommitDownload(outcome, options, reporter);
     }
     btnCancel->setEnabled(true);
-
-    if (!spool.isEmpty()) {
-        if (allSafe)
-            RemoveSpool(spool);
-        else
-            Boxes().InformationBox(SpoolLeftoverText({spool}));
-    }
-    if (!spoolError.isEmpty())
-        Boxes().InformationBox(MessageText(msg::SpoolFailed).arg(spoolError));
+    SetDownloadControlsEnabled(true);
+    ProgressBar1->setValue(0);
+    if (reporter.failure && !(closeWhenDone_ && *reporter.failure == kResultCancelled))
+        Boxes().MessageBox(ResultText(*reporter.failure), this);
+    Worker = nullptr;
+    if (closeWhenDone_)
+        close();
 }
 
 // ---- settings and extensions

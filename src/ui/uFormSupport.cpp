@@ -24,17 +24,6 @@ bool CanWrite(const QString& family, QFontDatabase::WritingSystem script)
 
 } // namespace
 
-std::unique_ptr<QSettings> UserSettings()
-{
-    return std::make_unique<QSettings>(QStringLiteral("Morvane"), QStringLiteral("Pellkit"));
-}
-
-bool SettingsGroupExists(const QString& group)
-{
-    const auto s = UserSettings();
-    return s->childGroups().contains(group);
-}
-
 QFont FormFont(const QString& family, int pointSize)
 {
     QFont font = QFontDatabase::families().contains(family) ? QFont(family) : QApplication::font();

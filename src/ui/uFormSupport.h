@@ -4,8 +4,9 @@
 
 #include <QFont>
 #include <QLoggingCategory>
-#include <QSettings>
 #include <QString>
+
+#include "uSettingsStore.h"
 
 #include <cstdint>
 #include <memory>
@@ -16,11 +17,6 @@ class QWidget;
 // wants them switches on "pellkit.status.info".
 Q_DECLARE_LOGGING_CATEGORY(lcStatus)
 
-// The per-user settings of the program ("Morvane", "Pellkit").
-std::unique_ptr<QSettings> UserSettings();
-inline const QString kVexaGroup = QStringLiteral("Vexa");
-// Whether the group holds anything at all (a QSettings group exists only then).
-bool SettingsGroupExists(const QString& group);
 
 // family at pointSize when the system has it, else the platform's default
 // face at that size.

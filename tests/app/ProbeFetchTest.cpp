@@ -106,8 +106,9 @@ TEST(ProbeFetch, FetchCopiesRealDownloadsExactly)
     ExpectKeptDownload(sim, bytes.size(), 512);
 }
 
-// Each fault ends the fetch with its code, writes no file, never deletes the
-// Vexa's data, and sends 84h exactly when the Vexa answered an end of reading.
+// Each fault ends the fetch with its code, writes no file and never deletes
+// the Vexa's data. 84h follows every read that the Vexa answered, as in a
+// download; a Vexa silent to the open command is told nothing more.
 TEST(ProbeFetch, FaultsEndTheFetchWithTheirCode)
 {
     const struct {
@@ -118,7 +119,7 @@ TEST(ProbeFetch, FaultsEndTheFetchWithTheirCode)
         bool keeps;
     } cases[] = {
         {"no answer to the open command", {"--silent", "80"}, false, "error -101:", false},
-        {"damaged block", {"--corrupt", "81:2"}, false, "error -3:", false},
+        {"damaged block", {"--corrupt", "81:2"}, false, "error -3:", true},
         {"empty data file", {}, true, "error -109:", true},
         {"refused block", {"--status", "81=01:2"}, false, "error -108:", true},
     };

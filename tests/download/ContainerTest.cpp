@@ -32,42 +32,6 @@ TValidation Validate(const Bytes& bytes)
 
 } // namespace
 
-TEST(ContainerLength, FollowsTheLengthRule)
-{
-    const struct {
-        Bytes bytes;
-        std::uint32_t length;
-        std::size_t consumed;
-    } cases[] = {
-        {{0x45}, 69, 1},
-        {{0x81, 0xC8}, 200, 2},
-        {{0x82, 0x01, 0x2C}, 300, 3},
-        {{0x80}, 0, 1},
-        {{0xB1, 0xC8}, 200, 2},  // bits 4 to 6 are ignored
-        // Fifteen length bytes: only the last four survive in 32 bits.
-        {{0x8F, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0x12, 0x34, 0x56, 0x78}, 0x12345678, 16},
-        // Missing length bytes read as zero and nothing runs past the end.
-        {{0x82, 0x01}, 0x100, 2},
-    };
-    for (const auto& c : cases) {
-        TMemoryStream stream(c.bytes);
-        EXPECT_EQ(ReadContainerLength(stream), c.length) << BytesToHex(c.bytes);
-        EXPECT_EQ(stream.Position(), c.consumed) << BytesToHex(c.bytes);
-    }
-}
-
-TEST(ContainerPart, RefusesAPartLongerThanTheDataLeft)
-{
-    TMemoryStream stream(Bytes{1, 2, 3});
-    EXPECT_THROW(ReadContainerPart(stream, 4), ETachoError);
-    EXPECT_EQ(stream.Position(), 0u);
-    // A hostile length near 4 GiB must not allocate anything.
-    EXPECT_THROW(ReadContainerPart(stream, 0xFFFFFFFFu), ETachoError);
-    TMemoryStream part = ReadContainerPart(stream, 3);
-    EXPECT_EQ(part.Buffer(), (Bytes{1, 2, 3}));
-    EXPECT_EQ(stream.Remaining(), 0u);
-}
-
 TEST(ValidateContainer, AcceptsAVuEntryAndLogsTheWalk)
 {
     const TValidation v = Validate({0xF0, 0x0A, 0xF1, 0x08, 0xA2, 0x06, 0x76, 0x02, 1, 2, 3, 4});

@@ -208,13 +208,6 @@ int ReportSettingsResult(int result)
     return kExitOk;
 }
 
-std::unique_ptr<QSettings> VexaSettings()
-{
-    auto settings = std::make_unique<QSettings>(QStringLiteral("Morvane"), QStringLiteral("Pellkit"));
-    settings->beginGroup(QStringLiteral("Vexa"));
-    return settings;
-}
-
 void AddLanguageOption(QCommandLineParser& parser)
 {
     parser.addOption({QStringLiteral("lang"),

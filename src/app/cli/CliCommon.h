@@ -3,7 +3,8 @@
 // serial port, the progress bar and Ctrl-C.
 
 #include <QCommandLineParser>
-#include <QSettings>
+#include "uSettingsStore.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -54,11 +55,6 @@ std::function<void(const QString&)> VerboseLines(const QCommandLineParser& parse
 // The end of a settings or clock flow: the catalogue's success line on
 // stdout, or its failure line and the result on stderr. The exit status.
 int ReportSettingsResult(int result);
-
-// ---- settings -----------------------------------------------------------------
-
-// The program's settings ("Morvane"/"Pellkit"), in the group "Vexa".
-std::unique_ptr<QSettings> VexaSettings();
 
 // ---- interface language ----------------------------------------------------------
 

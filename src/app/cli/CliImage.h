@@ -1,8 +1,7 @@
 #pragma once
-// What a file handed to inspect or verify holds, told by its content (never
-// its name), and where the image inside it starts.
+// Reading a file handed to inspect or verify, and telling what it holds.
 
-#include "uCard1BFile.h"
+#include "uImageKind.h"
 
 #include <QFile>
 #include <QString>
@@ -11,38 +10,6 @@
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-enum class TImageKind {
-    Unknown,
-    DriverCard, // an image that starts with an EF header
-    VuOverview, // a VU download or overview block: 76h 01h
-};
-
-struct TImage {
-    TImageKind kind = TImageKind::Unknown;
-    std::size_t start = 0; // first byte of the card image or of the overview's certificates
-};
-
-inline bool StartsWithCardHeader(const std::vector<std::uint8_t>& bytes, std::size_t at)
-{
-    if (bytes.size() < at + 5)
-        return false;
-    const auto fid = static_cast<std::uint16_t>(bytes[at] << 8 | bytes[at + 1]);
-    const std::uint8_t kind = bytes[at + 2];
-    return T1BDriverCard::SlotOfFid(fid) >= 0 && (kind == 0 || kind == 1);
-}
-
-inline TImage DetectImage(const std::vector<std::uint8_t>& bytes)
-{
-    if (bytes.size() >= 2 && bytes[0] == 0x76 && bytes[1] == 0x01)
-        return {TImageKind::VuOverview, 2};
-    // A card downloaded through a VU comes behind its transfer response.
-    if (bytes.size() >= 2 && bytes[0] == 0x76 && bytes[1] == 0x06 && StartsWithCardHeader(bytes, 2))
-        return {TImageKind::DriverCard, 2};
-    if (StartsWithCardHeader(bytes, 0))
-        return {TImageKind::DriverCard, 0};
-    return {};
-}
 
 // Downloads are some hundred kilobytes; anything far larger is not one.
 inline constexpr qint64 kMaxImageFileSize = 64 * 1024 * 1024;

@@ -52,6 +52,18 @@ void TCliReporter::ArchiveStored(const TArchiveReport& report)
     }
 }
 
+void TCliReporter::SpoolKept(const QString& path)
+{
+    QTextStream(stderr) << "warning: " << MessageText(msg::SpoolLeftover).arg(path) << '\n';
+}
+
+void TCliReporter::SpoolFailed(const QString& reason)
+{
+    QTextStream(stderr) << "warning: " << MessageText(msg::SpoolFailed).arg(reason) << '\n';
+}
+
+void TCliReporter::DownloadFailed(int result, const QString& portError) { PrintResultError(result, portError); }
+
 void AddStoreOptions(QCommandLineParser& parser)
 {
     parser.addOption({QStringLiteral("dest"),

@@ -3,6 +3,7 @@
 // the options that choose the destination and the archive names.
 
 #include "uArchiveStore.h"
+#include "uDownloadCommit.h"
 
 #include <QCommandLineParser>
 #include <QString>
@@ -10,12 +11,15 @@
 #include <optional>
 
 // The window shows boxes; here they are lines on stderr, the archives on stdout.
-class TCliReporter : public IStoreReporter {
+class TCliReporter : public IDownloadReporter {
 public:
     void InformationBox(const QString& text) override;
     void MessageBox(const QString& text) override;
     void StatusLine(const QString& text) override;
     void ArchiveStored(const TArchiveReport& report) override;
+    void SpoolKept(const QString& path) override;
+    void SpoolFailed(const QString& reason) override;
+    void DownloadFailed(int result, const QString& portError) override;
 };
 
 // Adds --dest, --card-format and --vu-format.

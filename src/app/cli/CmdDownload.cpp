@@ -5,75 +5,18 @@
 
 #include "CliCommands.h"
 #include "CliCommon.h"
+#include "CliSession.h"
 #include "CliStore.h"
 
 #include "uArchiveStore.h"
-#include "uArdoVexa.h"
 #include "uArchiveWriter.h"
 #include "uLocalization.h"
 #include "uMessageCodes.h"
-#include "uQtSerialPort.h"
 #include "uSpool.h"
-#include "uThreadDownload.h"
 #include "uTranslation.h"
 
-#include <QEventLoop>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QTextStream>
-#include <QTimer>
-
-#include <memory>
-
-namespace {
-
-// A port given as a device path keeps that path whatever COM name the
-// worker gives it.
-class TDevicePort : public TQtSerialPort {
-public:
-    explicit TDevicePort(const QString& device) { TQtSerialPort::SetName(device.toStdString()); }
-    void SetName(const std::string&) override {}
-};
-
-struct TOutcome {
-    int result = kResultBadFrame;
-    std::unique_ptr<TMemoryStream> data;
-    QString spoolFile;
-    QString spoolError;
-    QString portError;
-};
-
-TOutcome RunWorker(ISerialPort& port, int portNumber, bool keepData)
-{
-    TOutcome outcome;
-    TThreadDownload worker(portNumber, port, keepData, portNumber);
-    worker.setAutoDelete(false);
-    TProgressBar bar;
-    QEventLoop loop;
-    QObject::connect(&worker, &TThreadDownload::DownloadProgress, &loop,
-                     [&](int, qint64 received, qint64 total) { bar.Update(received, total); });
-    QObject::connect(&worker, &TThreadDownload::Completed, &loop, [&](TThreadDownload* w) {
-        outcome.result = w->Result();
-        outcome.data = w->TakeData();
-        outcome.spoolFile = w->SpoolFile();
-        outcome.spoolError = w->SpoolError();
-        outcome.portError = w->PortError();
-        loop.quit();
-    });
-    // Ctrl-C only sets a flag; the worker sees it between blocks.
-    QTimer interrupt;
-    QObject::connect(&interrupt, &QTimer::timeout, &loop, [&] {
-        if (Interrupted())
-            worker.Cancel();
-    });
-    interrupt.start(50);
-    worker.start();
-    loop.exec();
-    bar.Finish();
-    return outcome;
-}
-
-} // namespace
 
 void ReportSpoolLeftovers()
 {
@@ -116,45 +59,8 @@ int RunDownload(const QStringList& args)
         return kExitFailed;
     }
 
-    // COMn goes through the worker's own naming (and the Ports/COMn map);
-    // a device path is used as it is.
-    static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,9})$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = com.match(portName);
-    std::unique_ptr<TQtSerialPort> port;
-    int number = 1;
-    if (m.hasMatch()) {
-        port = std::make_unique<TQtSerialPort>();
-        number = m.captured(1).toInt();
-    } else {
-        port = std::make_unique<TDevicePort>(portName);
-    }
-
     InstallInterruptHandler();
-    TOutcome outcome = RunWorker(*port, number, !parser.isSet(QStringLiteral("delete")));
-    // Without a safety copy the Vexa has been told to keep its data; said
-    // last, after what was stored.
-    const auto reportSpoolFailure = [&] {
-        if (!outcome.spoolError.isEmpty())
-            QTextStream(stderr) << "warning: " << MessageText(msg::SpoolFailed).arg(outcome.spoolError) << '\n';
-    };
-    if (outcome.result != kResultOk) {
-        reportSpoolFailure();
-        if (!outcome.spoolFile.isEmpty())
-            QTextStream(stderr) << "warning: " << MessageText(msg::SpoolLeftover).arg(outcome.spoolFile) << '\n';
-        PrintResultError(outcome.result, outcome.portError);
-        return kExitFailed;
-    }
-
+    TDownloadOutcome outcome = RunCliSession(portName, {.keepData = !parser.isSet(QStringLiteral("delete"))});
     TCliReporter reporter;
-    const TStoreSummary summary = StoreContainer(*outcome.data, *options, reporter);
-    if (!outcome.spoolFile.isEmpty()) {
-        // The spool copy goes only when every entry is safe in the destination.
-        if (summary.allSafe)
-            RemoveSpool(outcome.spoolFile);
-        else
-            QTextStream(stderr) << "warning: " << MessageText(msg::SpoolLeftover).arg(outcome.spoolFile) << '\n';
-    }
-    reportSpoolFailure();
-    return summary.allSafe ? kExitOk : kExitFailed;
+    return CommitDownload(outcome, *options, reporter).Complete() ? kExitOk : kExitFailed;
 }

@@ -1,12 +1,14 @@
 // pellkit-cli fetch --port PORT --output FILE: the Vexa's raw data file,
-// copied to FILE.  The Vexa is only ever told to keep its data.
+// copied to FILE by the download's own course, unchecked. The Vexa is only
+// ever told to keep its data.
 
 #include "CliCommands.h"
 #include "CliCommon.h"
+#include "CliSession.h"
 
 #include "uArdoVexa.h"
+#include "uDownloadCommit.h"
 #include "uMemoryStream.h"
-#include "uQtSerialPort.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -57,47 +59,12 @@ int RunFetch(const QStringList& args)
     }
 
     InstallInterruptHandler();
-    TQtSerialPort port;
-    if (!OpenPort(port, portName))
-        return kExitFailed;
-
-    TMemoryStream data;
-    TProgressBar bar;
-    int code = kResultOk;
-    int finish = kResultOk;
-    bool cancelled = false;
-    try {
-        std::uint16_t value1 = 0, value2 = 0;
-        code = OpenDataFile(0x01, port, value1, value2);
-        if (code == kResultOk && Interrupted()) {
-            cancelled = true;
-        } else if (code == kResultOk) {
-            code = ReadDataFile(data, port, [&bar](std::int32_t total, std::int32_t received, bool& cancel) {
-                bar.Update(received, total);
-                if (Interrupted())
-                    cancel = true;
-            });
-            bar.Finish();
-            cancelled = Interrupted() || code == kResultCancelled;
-            if (!cancelled && (code == kResultEndOfFile || code == kResultBlockRefused || code == kResultEmptyFile))
-                finish = FinishAndKeep(port);
-        }
-    } catch (const ESerialPort& e) {
-        bar.Finish();
-        port.Close();
-        PrintError(kResultBadFrame, QString::fromLocal8Bit(e.what()));
+    const TDownloadOutcome outcome = RunCliSession(portName, {.keepData = true, .checkData = false});
+    if (outcome.result != kResultOk || !outcome.data) {
+        PrintError(outcome.linkResult, outcome.portError);
         return kExitFailed;
     }
-    port.Close();
-
-    if (cancelled) {
-        PrintError(kResultCancelled);
-        return kExitFailed;
-    }
-    if (code != kResultEndOfFile) {
-        PrintError(code);
-        return kExitFailed;
-    }
+    const TMemoryStream& data = *outcome.data;
     QString reason;
     if (!Save(file, data, reason)) {
         QTextStream(stderr) << "pellkit-cli " << command << ": cannot write " << output << ": " << reason
@@ -105,9 +72,5 @@ int RunFetch(const QStringList& args)
         return kExitFailed;
     }
     QTextStream(stdout) << "Fetched " << data.Size() << " bytes into " << output << '\n';
-    if (finish != kResultOk) {
-        PrintError(finish, QStringLiteral("ending the download"));
-        return kExitFailed;
-    }
     return kExitOk;
 }

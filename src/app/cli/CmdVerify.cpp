@@ -7,6 +7,7 @@
 
 #include "uCard1BElementaryFiles.h"
 #include "uCard1BFile.h"
+#include "uCardBlocks.h"
 #include "uCertificates.h"
 #include "uTachy1BStruct.h"
 
@@ -83,18 +84,13 @@ QString ForeignLayout(const std::vector<std::uint8_t>& bytes, std::size_t start)
     std::set<std::uint16_t> unknownFiles;
     std::set<std::uint8_t> unknownKinds;
     std::set<std::uint16_t> signatureLengths;
-    std::size_t at = start;
-    while (at + 5 <= bytes.size()) {
-        const auto fid = static_cast<std::uint16_t>(bytes[at] << 8 | bytes[at + 1]);
-        const std::uint8_t kind = bytes[at + 2];
-        const auto length = static_cast<std::uint16_t>(bytes[at + 3] << 8 | bytes[at + 4]);
-        if (T1BDriverCard::SlotOfFid(fid) < 0)
-            unknownFiles.insert(fid);
-        else if (kind > 1)
-            unknownKinds.insert(kind);
-        else if (kind == 1 && length != TEFFile::kSignatureSize)
-            signatureLengths.insert(length);
-        at += 5 + std::size_t{length};
+    for (const TCardBlockHeader& block : SplitCardBlocks(std::span<const std::uint8_t>(bytes).subspan(start))) {
+        if (T1BDriverCard::SlotOfFid(block.fid) < 0)
+            unknownFiles.insert(block.fid);
+        else if (block.kind > 1)
+            unknownKinds.insert(block.kind);
+        else if (block.kind == 1 && block.length != TEFFile::kSignatureSize)
+            signatureLengths.insert(block.length);
     }
     QStringList parts;
     for (std::uint16_t fid : unknownFiles)

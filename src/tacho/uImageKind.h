@@ -1,0 +1,23 @@
+#pragma once
+// What a file holds, told by its content (never its name), and where the
+// image inside it starts.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+enum class TImageKind {
+    Unknown,
+    DriverCard, // an image that starts with the header of a known card file
+    VuOverview, // a VU download or overview block: 76h 01h
+};
+
+struct TImage {
+    TImageKind kind = TImageKind::Unknown;
+    std::size_t start = 0; // first byte of the card image or of the overview's certificates
+};
+
+// True when a card block header of a known FID and kind 0 or 1 stands at offset.
+bool StartsWithCardHeader(std::span<const std::uint8_t> bytes, std::size_t offset);
+
+TImage DetectImage(std::span<const std::uint8_t> bytes);
