@@ -27,6 +27,7 @@ public:
     void MessageBox(const QString&) override {}
     void StatusLine(const QString&) override {}
     void ArchiveStored(const TArchiveReport&) override {}
+    void EntryNotArchived(const TEntryNote&) override {}
 };
 
 std::vector<std::string> Split(const std::string& list)

@@ -103,6 +103,7 @@ public:
     void MessageBox(const QString&) override {}
     void StatusLine(const QString&) override {}
     void ArchiveStored(const TArchiveReport& report) override { reports.push_back(report); }
+    void EntryNotArchived(const TEntryNote&) override {}
 
     std::vector<TArchiveReport> reports;
 };

@@ -113,6 +113,15 @@ TContainerSplit SplitEntries(std::span<const std::uint8_t> data, std::size_t pos
     }
 }
 
+std::int64_t DeclaredDataFileSize(std::span<const std::uint8_t> block)
+{
+    if (block.empty() || block[0] != container::kDataFileTag)
+        return 0;
+    const std::uint8_t b = block.size() > 1 ? block[1] : 0;
+    const std::int64_t header = 2 + (b < 0x80 ? 0 : (b & 0x0F));
+    return header + DeclaredDataFileLength(block);
+}
+
 std::int32_t DeclaredDataFileLength(std::span<const std::uint8_t> block)
 {
     if (block.empty() || block[0] != container::kDataFileTag)

@@ -97,3 +97,7 @@ TContainerSplit SplitEntries(std::span<const std::uint8_t> data, std::size_t pos
 // 0 when the block does not start with F0h; bytes beyond the block count as
 // zero and a value past the signed 32-bit range is clamped.
 std::int32_t DeclaredDataFileLength(std::span<const std::uint8_t> block);
+// The whole data file as a first block declares it: its tag and length bytes
+// and the outer length (clamped as above); 0 when the block does not start
+// with F0h.
+std::int64_t DeclaredDataFileSize(std::span<const std::uint8_t> block);

@@ -49,12 +49,20 @@ TArchiveStore::TArchiveStore(TStoreOptions options, IStoreReporter& reporter)
 
 void TArchiveStore::Unsafe() { summary_.allSafe = false; }
 
+void TArchiveStore::NotArchived(const TContainerEntry& entry, TNotArchived why, std::uint8_t tag, const QString& detail)
+{
+    ++summary_.notArchived;
+    reporter_.EntryNotArchived({entryNumber_, entry.offset, tag, why, detail});
+}
+
 TStoreSummary TArchiveStore::StoreContainer(TMemoryStream& stream)
 {
     summary_ = {};
     surname_.clear();
     firstNames_.clear();
     lastNumber_.clear();
+    index_ = std::make_unique<TArchiveIndex>(options_.destination);
+    entryNumber_ = 0;
 
     const std::span<const std::uint8_t> data = stream.Bytes();
     const TContainerSplit split = SplitContainer(data);
@@ -70,6 +78,7 @@ TStoreSummary TArchiveStore::StoreContainer(TMemoryStream& stream)
     for (const TContainerEntry& entry : split.entries) {
         reporter_.StatusLine(entryText + QString::number(entry.length));
         ++summary_.entries;
+        ++entryNumber_;
         StoreEntry(entry, data.size());
         // The rest of the data is that part's own bytes: no tags to read there.
         if (entry.stop == TSplitStop::PartPastEnd)
@@ -87,6 +96,18 @@ void TArchiveStore::StoreEntry(const TContainerEntry& entry, std::size_t dataSiz
     if (entry.length == 0)
         return;
 
+    // An entry that failed the full read gets no archive: it is kept whole
+    // with the data file, where the owner puts it.
+    if (const auto bad = options_.unreadable.find(entry.offset); bad != options_.unreadable.end()) {
+        std::uint8_t imageTag = 0;
+        for (const TContainerPart& part : entry.parts)
+            if (part.tag == container::kOverviewPart || part.tag == container::kCardViaVuPart ||
+                part.tag == container::kCardPart)
+                imageTag = part.tag;
+        NotArchived(entry, TNotArchived::Unreadable, imageTag, bad->second);
+        return;
+    }
+
     TIdentity id;
     id.when = options_.now();
     bool writeFlag = false;
@@ -97,6 +118,7 @@ void TArchiveStore::StoreEntry(const TContainerEntry& entry, std::size_t dataSiz
     // end of its parts so that the next entry starts where it should.
     std::optional<QString> damage;
     bool sawCard = false;
+    bool sawOverview = false;
 
     for (const TContainerPart& part : entry.parts) {
         const std::uint8_t tag = part.tag;
@@ -108,6 +130,7 @@ void TArchiveStore::StoreEntry(const TContainerEntry& entry, std::size_t dataSiz
 
         try {
             if (tag == container::kOverviewPart) {
+                sawOverview = true;
                 TMemoryStream stream = TMemoryStream::Borrow(part.bytes);
                 stream.SetPosition(2);
                 TF7601 overview;
@@ -185,21 +208,31 @@ void TArchiveStore::StoreEntry(const TContainerEntry& entry, std::size_t dataSiz
     const auto attempt = [&](const std::string& shownName, auto&& write) {
         try {
             write();
-        } catch (const std::exception&) {
-            reporter_.MessageBox(MessageText(msg::ArchiveWriteFailed) + QLatin1Char(' ') + Latin1Name(shownName));
+        } catch (const std::exception& e) {
+            reporter_.MessageBox(MessageText(msg::ArchiveWriteFailed) + QLatin1Char(' ') + Latin1Name(shownName) +
+                                 QStringLiteral(": ") + QString::fromUtf8(e.what()));
             Unsafe();
         }
     };
     archive.SetPosition(0);
-    if (writeFlag)
-        attempt(name, [&] { StoreArchive(name, archive); });
-    // A card entry with A8h..AFh parts has no separate name; it fails and is
-    // shown under the card archive's name.
-    if (separateFlag)
-        attempt(separateName.empty() ? name : separateName, [&] { WriteArchive(separate, separateName); });
+    if (writeFlag) {
+        attempt(name, [&] {
+            if (!StoreArchive(name, archive))
+                NotArchived(entry, TNotArchived::UnderMinimum);
+        });
+    } else if (!separateFlag) {
+        NotArchived(entry, sawOverview ? TNotArchived::OverviewOnly : TNotArchived::NothingToStore);
+    }
+    if (separateFlag) {
+        // A card entry has no name for them: they stay in the data file.
+        if (separateName.empty())
+            NotArchived(entry, TNotArchived::PartsNotArchived);
+        else
+            attempt(separateName, [&] { WriteArchive(separate, separateName); });
+    }
 }
 
-void TArchiveStore::StoreArchive(const std::string& name, TMemoryStream& archive)
+bool TArchiveStore::StoreArchive(const std::string& name, TMemoryStream& archive)
 {
     archive.SetPosition(0);
     const std::span<const std::uint8_t> bytes = archive.Bytes();
@@ -207,15 +240,18 @@ void TArchiveStore::StoreArchive(const std::string& name, TMemoryStream& archive
         // A lone 76h reads its missing second byte as zero.
         if (bytes.size() >= 2 && bytes[1] == 0x06) {
             TMemoryStream image = TMemoryStream::Borrow(bytes.subspan(2));
-            if (image.Size() >= kMinimumArchive)
-                WriteArchive(image, name);
-            return;
+            if (image.Size() < kMinimumArchive)
+                return false;
+            WriteArchive(image, name);
+            return true;
         }
         WriteArchive(archive, name);
-        return;
+        return true;
     }
-    if (archive.Size() >= kMinimumArchive)
-        WriteArchive(archive, name);
+    if (archive.Size() < kMinimumArchive)
+        return false;
+    WriteArchive(archive, name);
+    return true;
 }
 
 void TArchiveStore::WriteArchive(TMemoryStream& archive, const std::string& name)
@@ -225,8 +261,8 @@ void TArchiveStore::WriteArchive(TMemoryStream& archive, const std::string& name
     // Entries of one name go to NAME, NAME_2, ...: each search goes on from
     // the last, or thousands of tiny entries would take quadratic time.
     int& last = lastNumber_[report.name];
-    const TWriteResult result =
-        WriteArchiveFile(options_.destination, report.name, archive.Bytes(), options_.contentWriter, last);
+    const TWriteResult result = WriteArchiveFile(options_.destination, report.name, archive.Bytes(),
+                                                 options_.contentWriter, last, index_.get());
     if (result.number > 0)
         last = result.number;
     report.outcome = result.outcome;

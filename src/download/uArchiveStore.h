@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -23,6 +24,9 @@ struct TStoreOptions {
     QString destination;    // the destination directory
     int cardFormat = 0;     // ArchiveFormat of card archives
     int vehicleFormat = 0;  // ArchiveFormat of VU archives
+    // Entries (by the offset of their F1h tag) whose images cannot be read
+    // in full, with the reader's reason: they get no archive.
+    std::map<std::size_t, QString> unreadable;
     // "Now" for the images that carry no time of their own.
     std::function<TArchiveTime()> now = ArchiveTimeNowLocal;
     // Empty: archives are written normally (a seam for failing disks).
@@ -36,6 +40,23 @@ struct TArchiveReport {
     qint64 bytes = 0;
 };
 
+// Why an entry of the data file produced no archive.
+enum class TNotArchived {
+    OverviewOnly,      // a VU entry with its overview and no other response
+    NothingToStore,    // a VU entry without transfer responses
+    UnderMinimum,      // a card image under 50 bytes
+    PartsNotArchived,  // the A8h..AFh parts of a card entry (the card archive is written)
+    Unreadable,        // its image cannot be read in full
+};
+
+struct TEntryNote {
+    int number = 0;            // 1 for the first entry of the data file
+    std::size_t offset = 0;    // of its F1h tag
+    std::uint8_t imageTag = 0; // the part holding the image that failed (Unreadable)
+    TNotArchived why = TNotArchived::NothingToStore;
+    QString detail;            // the reader's reason (Unreadable)
+};
+
 class IStoreReporter {
 public:
     virtual ~IStoreReporter() = default;
@@ -45,6 +66,8 @@ public:
     virtual void StatusLine(const QString& text) = 0;
     // Once per archive that was to be written, whatever became of it.
     virtual void ArchiveStored(const TArchiveReport& report) = 0;
+    // Once per entry, or part of an entry, that the pass did not archive.
+    virtual void EntryNotArchived(const TEntryNote& note) = 0;
 };
 
 struct TStoreSummary {
@@ -57,6 +80,7 @@ struct TStoreSummary {
     int skippedIdentical = 0;
     int writtenUnderOtherName = 0;
     int failed = 0;
+    int notArchived = 0;  // entries (or parts) that got no archive, each reported
 };
 
 // A write that did not happen; its text is for the user.
@@ -75,8 +99,9 @@ public:
     void StoreEntry(const TContainerEntry& entry, std::size_t dataSize);
     // Writes what of an assembled archive is kept: a card image read through
     // a VU without its 76h 06h header, anything else whole; archives under
-    // 50 bytes are dropped unless they are VU transfer responses.
-    void StoreArchive(const std::string& name, TMemoryStream& archive);
+    // 50 bytes are dropped unless they are VU transfer responses. False when
+    // it was dropped.
+    bool StoreArchive(const std::string& name, TMemoryStream& archive);
     // Writes the whole stream as name (8-bit text). Throws EArchiveWrite.
     void WriteArchive(TMemoryStream& archive, const std::string& name);
 
@@ -84,6 +109,7 @@ public:
 
 private:
     void Unsafe();
+    void NotArchived(const TContainerEntry& entry, TNotArchived why, std::uint8_t tag = 0, const QString& detail = {});
 
     TStoreOptions options_;
     IStoreReporter& reporter_;
@@ -93,6 +119,9 @@ private:
     std::string firstNames_;
     // Per archive name, the NAME_n the last archive of that name went to.
     std::map<QString, int> lastNumber_;
+    // What the destination holds, to find an archive already there.
+    std::unique_ptr<TArchiveIndex> index_;
+    int entryNumber_ = 0;
 };
 
 inline TStoreSummary StoreContainer(TMemoryStream& stream, const TStoreOptions& options, IStoreReporter& reporter)

@@ -1,22 +1,15 @@
 #include "uArchiveWriter.h"
 
+#include "uFileSystem.h"
+
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -25,7 +18,9 @@ constexpr int kMaxNumberedName = 9999;
 
 bool IsUnsafeChar(QChar c)
 {
-    if (c.unicode() < 0x20 || c == u'/' || c == u'\\')
+    // Control codes, DEL and the C1 codes, which a terminal may take for the
+    // start of an escape sequence.
+    if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F) || c == u'/' || c == u'\\')
         return true;
 #ifdef Q_OS_WIN
     static const QString kReserved = QStringLiteral("<>:\"|?*");
@@ -48,30 +43,12 @@ bool WriteAll(QFileDevice& file, std::span<const std::uint8_t> bytes)
     return true;
 }
 
-bool SyncFile(QFileDevice& file)
-{
-    if (!file.flush())
-        return false;
-#ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
-}
-
-void SyncDirectory([[maybe_unused]] const QString& directory)
-{
-#ifndef Q_OS_WIN
-    const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#endif
-}
-
+// Only a regular file is ever opened: a FIFO would block the open for ever.
 bool SameContent(const QString& path, std::span<const std::uint8_t> bytes)
 {
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() != static_cast<qint64>(bytes.size()))
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() != static_cast<qint64>(bytes.size()))
         return false;
@@ -86,48 +63,6 @@ bool SameContent(const QString& path, std::span<const std::uint8_t> bytes)
         offset += static_cast<std::size_t>(chunk.size());
     }
     return true;
-}
-
-enum class TPlace { Placed, Taken, Error };
-
-// Gives the temporary file its final name unless that name exists.
-// placedByMove tells whether the temporary name is gone afterwards.
-TPlace PlaceNoReplace(const QString& temporary, const QString& target, bool& placedByMove, QString& error)
-{
-#ifdef Q_OS_WIN
-    placedByMove = true;
-    const QString from = QDir::toNativeSeparators(temporary);
-    const QString to = QDir::toNativeSeparators(target);
-    // Without MOVEFILE_REPLACE_EXISTING the move refuses a taken name.
-    if (MoveFileExW(reinterpret_cast<LPCWSTR>(from.utf16()), reinterpret_cast<LPCWSTR>(to.utf16()),
-                    MOVEFILE_WRITE_THROUGH))
-        return TPlace::Placed;
-    const DWORD code = GetLastError();
-    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)
-        return TPlace::Taken;
-    error = QStringLiteral("MoveFileEx failed (%1)").arg(code);
-    return TPlace::Error;
-#else
-    const QByteArray from = QFile::encodeName(temporary);
-    const QByteArray to = QFile::encodeName(target);
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
-        placedByMove = true;
-        return TPlace::Placed;
-    }
-    if (errno == EEXIST)
-        return TPlace::Taken;
-    // File systems without the no-replace rename: a hard link is just as exclusive.
-    if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) {
-        if (::link(from.constData(), to.constData()) == 0) {
-            placedByMove = false;
-            return TPlace::Placed;
-        }
-        if (errno == EEXIST)
-            return TPlace::Taken;
-    }
-    error = QString::fromLocal8Bit(std::strerror(errno));
-    return TPlace::Error;
-#endif
 }
 
 // A temporary file beside the archives, removed again unless released.
@@ -174,6 +109,60 @@ private:
 
 } // namespace
 
+TArchiveIndex::TArchiveIndex(QString directory) : directory_(std::move(directory)) {}
+
+QByteArray TArchiveIndex::Digest(std::span<const std::uint8_t> bytes)
+{
+    return QCryptographicHash::hash(
+        QByteArrayView(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())),
+        QCryptographicHash::Sha256);
+}
+
+void TArchiveIndex::Load()
+{
+    loaded_ = true;
+    const QDir dir(directory_);
+    // Regular files only (no dot files: our own temporaries start with one).
+    for (const QFileInfo& file : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (file.isFile())
+            bySize_[file.size()].push_back({file.fileName(), {}});
+    }
+}
+
+QString TArchiveIndex::Find(std::span<const std::uint8_t> bytes)
+{
+    if (!loaded_)
+        Load();
+    const auto bucket = bySize_.find(static_cast<qint64>(bytes.size()));
+    if (bucket == bySize_.end())
+        return {};
+    const QByteArray digest = Digest(bytes);
+    const QDir dir(directory_);
+    // Each file of the size is read once per index; a matching digest is
+    // confirmed byte for byte.
+    for (TFile& file : bucket->second) {
+        if (file.digest.isEmpty()) {
+            QFile f(dir.filePath(file.name));
+            if (!QFileInfo(f.fileName()).isFile() || !f.open(QIODevice::ReadOnly))
+                continue;
+            QCryptographicHash hash(QCryptographicHash::Sha256);
+            if (!hash.addData(&f))
+                continue;
+            file.digest = hash.result();
+        }
+        if (file.digest == digest && SameContent(dir.filePath(file.name), bytes))
+            return file.name;
+    }
+    return {};
+}
+
+void TArchiveIndex::Add(const QString& name, std::span<const std::uint8_t> bytes)
+{
+    if (!loaded_)
+        Load();
+    bySize_[static_cast<qint64>(bytes.size())].push_back({name, Digest(bytes)});
+}
+
 QString SafeArchiveName(const QString& name)
 {
     QString safe = name;
@@ -196,7 +185,7 @@ QString NumberedArchiveName(const QString& name, int n)
 }
 
 TWriteResult WriteArchiveFile(const QString& directory, const QString& name, std::span<const std::uint8_t> bytes,
-                              const TContentWriter& writer, int firstNumber)
+                              const TContentWriter& writer, int firstNumber, TArchiveIndex* index)
 {
     TWriteResult result;
     if (directory.isEmpty() || !QFileInfo(directory).isDir()) {
@@ -210,7 +199,15 @@ TWriteResult WriteArchiveFile(const QString& directory, const QString& name, std
     }
     const QDir dir(directory);
 
-    // A repeated download finds its own archive already there.
+    // A repeated download finds its own archive already there, under
+    // whatever name the earlier one got.
+    if (index) {
+        if (const QString found = index->Find(bytes); !found.isEmpty()) {
+            result.outcome = TArchiveOutcome::SkippedIdentical;
+            result.fileName = found;
+            return result;
+        }
+    }
     if (QFileInfo::exists(dir.filePath(safe)) && SameContent(dir.filePath(safe), bytes)) {
         result.outcome = TArchiveOutcome::SkippedIdentical;
         result.fileName = safe;
@@ -239,6 +236,8 @@ TWriteResult WriteArchiveFile(const QString& directory, const QString& name, std
             if (placedByMove)
                 temporary.Release();
             SyncDirectory(directory);
+            if (index)
+                index->Add(candidate, bytes);
             result.outcome = n == 1 ? TArchiveOutcome::Written : TArchiveOutcome::WrittenUnderOtherName;
             result.fileName = candidate;
             result.number = n;

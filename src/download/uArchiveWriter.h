@@ -11,11 +11,14 @@
 
 #include "uArchUtil.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <unordered_map>
+#include <vector>
 
 class QFileDevice;
 
@@ -38,10 +41,35 @@ struct TWriteResult {
 using TContentWriter = std::function<bool(QFileDevice& file, std::span<const std::uint8_t> bytes)>;
 
 // Device data decides the names, so a name becomes exactly one path component:
-// path separators, NUL and the other codes below 20h become '_' (on Windows
-// also <>:"|?*). Returns an empty string for a name that cannot be made safe
+// path separators, NUL and the other codes below 20h, DEL and the codes 80h
+// to 9Fh become '_' (on Windows also <>:"|?*). Returns an empty string for a name that cannot be made safe
 // (empty, "." or ".."). Well-formed names come back unchanged.
 QString SafeArchiveName(const QString& name);
+
+// The regular files of a destination by size, so that bytes already there
+// under any name are found without reading every file: only files of the
+// same size are read, each once, and a matching digest is confirmed byte for
+// byte. One storage pass keeps one index.
+class TArchiveIndex {
+public:
+    explicit TArchiveIndex(QString directory);
+    // The name of a file with exactly these bytes; empty when there is none.
+    QString Find(std::span<const std::uint8_t> bytes);
+    // A file just written.
+    void Add(const QString& name, std::span<const std::uint8_t> bytes);
+
+private:
+    struct TFile {
+        QString name;
+        QByteArray digest;  // empty until read
+    };
+    static QByteArray Digest(std::span<const std::uint8_t> bytes);
+    void Load();
+
+    QString directory_;
+    bool loaded_ = false;
+    std::unordered_map<qint64, std::vector<TFile>> bySize_;
+};
 
 // NAME.EXT -> NAME_n.EXT (NAME_n without an extension).
 QString NumberedArchiveName(const QString& name, int n);
@@ -51,9 +79,11 @@ QString NumberedArchiveName(const QString& name, int n);
 // The search for a free NAME_n starts at firstNumber: a pass that stores many
 // archives of one name hands on where the last one went, so that a file of
 // thousands of tiny entries does not cost quadratic time. NAME itself is
-// always checked for identical content.
+// always checked for identical content; with an index, so is every file in
+// the directory (the found name is then fileName, and number is 0).
 TWriteResult WriteArchiveFile(const QString& directory, const QString& name, std::span<const std::uint8_t> bytes,
-                              const TContentWriter& writer = {}, int firstNumber = 1);
+                              const TContentWriter& writer = {}, int firstNumber = 1,
+                              TArchiveIndex* index = nullptr);
 
 // The writability test before a download: creates and deletes an empty
 // "$$Test<yymmddhhmmss>.txt" in directory. Returns true when the test FAILED

@@ -73,6 +73,24 @@ TEntryCheck ValidateEntry(IDebugLog& log, const TContainerEntry& entry, std::siz
 
 } // namespace
 
+std::map<std::size_t, QString> FindUnreadableEntries(std::span<const std::uint8_t> data)
+{
+    std::map<std::size_t, QString> unreadable;
+    for (const TContainerEntry& entry : SplitContainer(data).entries) {
+        for (const TContainerPart& part : entry.parts) {
+            if (!part.Complete())
+                break;
+            try {
+                LoadPartImage(part);
+            } catch (const std::exception& e) {
+                unreadable[entry.offset] = QString::fromUtf8(e.what());
+                break;
+            }
+        }
+    }
+    return unreadable;
+}
+
 QString PartPastEndText(const TContainerPart& part, std::size_t dataSize)
 {
     const std::size_t left = dataSize > part.offset ? dataSize - part.offset : 0;

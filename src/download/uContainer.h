@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <map>
+
 // Where the validation pass writes its diagnostic lines, one per call. The
 // download worker implements it with the debug output.
 class IDebugLog {
@@ -20,6 +22,12 @@ public:
 QString PartLine(const TContainerPart& part);
 // Why a part that runs past the end of the data cannot be read.
 QString PartPastEndText(const TContainerPart& part, std::size_t dataSize);
+
+// The entries whose card image or VU overview cannot be read in full, by the
+// offset of their F1h tag, with the reader's reason: what makes a data file
+// fail the check, entry by entry. Grammar faults are not entries: the walks
+// report those themselves.
+std::map<std::size_t, QString> FindUnreadableEntries(std::span<const std::uint8_t> data);
 
 // The worker's pass: walks the whole container, loading every card image with
 // the full card reader and every VU overview with the overview reader.

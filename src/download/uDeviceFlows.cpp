@@ -41,7 +41,7 @@ TVexaDateTime ToVexa(const QDateTime& local)
 
 } // namespace
 
-TVexaSettings LoadVexaSettings(bool* keyExists)
+TVexaSettings LoadVexaSettings(bool* keyExists, TSavedVexaSettings* saved)
 {
     const auto settings = VexaSettings();
     QSettings& s = *settings;
@@ -55,6 +55,15 @@ TVexaSettings LoadVexaSettings(bool* keyExists)
     v.technicalData = ReadBool(s, QStringLiteral("TechnicalData"), v.technicalData);
     v.vexaLanguage = ReadInt(s, QStringLiteral("VexaLanguage"), v.vexaLanguage);
     v.mode = ReadInt(s, QStringLiteral("Mode"), v.mode);
+    if (saved) {
+        const auto has = [&](const char* key) {
+            bool ok = false;
+            s.value(QLatin1String(key)).toInt(&ok);
+            return ok;
+        };
+        *saved = {has("Activity"), has("Events"), has("Speed"), has("TechnicalData"), has("VexaLanguage"),
+                  has("Mode")};
+    }
     return v;
 }
 

@@ -28,8 +28,19 @@ constexpr int kVexaLanguageCount = 23;
 constexpr int kMinLastDays = 2;
 constexpr int kMaxLastDays = 255;
 
-// The saved values; keyExists (when given) tells whether anything was saved.
-TVexaSettings LoadVexaSettings(bool* keyExists = nullptr);
+// Which of the values were saved (the others are the defaults above).
+struct TSavedVexaSettings {
+    bool activities = false;
+    bool events = false;
+    bool speed = false;
+    bool technicalData = false;
+    bool vexaLanguage = false;
+    bool mode = false;
+};
+
+// The saved values; keyExists (when given) tells whether anything was saved,
+// saved (when given) which of them were.
+TVexaSettings LoadVexaSettings(bool* keyExists = nullptr, TSavedVexaSettings* saved = nullptr);
 // Saves all seven values as the dialog's OK does; false when they could not be written.
 bool SaveVexaSettings(const TVexaSettings& settings);
 

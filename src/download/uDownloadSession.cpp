@@ -46,7 +46,7 @@ int TDownloadSession::Execute()
     }
     if (result == kResultOk && Cancelled())
         result = kResultCancelled;
-    if (result != kResultOk)
+    if (result == kResultCancelled || !wholeFile_)
         data_.reset();
     else
         data_->SetPosition(0);
@@ -74,6 +74,10 @@ int TDownloadSession::DownloadFromPort(int n)
 {
     portError_.clear();
     silentOpen_ = false;
+    wholeFile_ = false;
+    checked_ = false;
+    endCommand_ = 0;
+    endConfirmed_ = false;
     const std::string name = "COM" + std::to_string(n);
     auto failed = [&](const std::exception& e) {
         portError_ = e.what();
@@ -122,6 +126,7 @@ int TDownloadSession::ReadAndFinish()
         }
         return read;
     }
+    wholeFile_ = true;
 
     bool valid = false;
     try {
@@ -129,6 +134,7 @@ int TDownloadSession::ReadAndFinish()
     } catch (const std::exception& e) {
         Log(e.what());
     }
+    checked_ = valid;
     if (!valid)
         return kResultBadDataFile;
 
@@ -160,5 +166,9 @@ int TDownloadSession::Finish()
             Log("spool: " + spool.error);
         }
     }
-    return deleteInVexa ? FinishAndDelete(port_) : FinishAndKeep(port_);
+    // Noted first: the line may go while the Vexa answers.
+    endCommand_ = deleteInVexa ? 0x83 : 0x84;
+    const int code = deleteInVexa ? FinishAndDelete(port_) : FinishAndKeep(port_);
+    endConfirmed_ = code == kResultOk;
+    return code;
 }

@@ -11,8 +11,12 @@
 //    turns it into FinishAndKeep (SpoolError says why).
 //  - A read that ended in anything but the normal end never deletes:
 //    FinishAndKeep, and the result is the read's code.
+//  - A file that failed the check gets no end command: the Vexa keeps it.
 //  - A Cancel after the end command has gone out is ignored.
 //  - A serial port failure during an exchange ends the port's run with -1.
+//  - The whole file is handed over whenever it arrived and was not
+//    cancelled, also when it failed the check or the end command was not
+//    confirmed: the owner decides what of it to store, and where to keep it.
 //
 // Threads: Execute runs on one thread; Cancel, Cancelled and the progress
 // figures may be read from any other. Result, Data and the texts belong to
@@ -72,8 +76,15 @@ public:
     std::int32_t Total() const { return total_.load(); }
     std::int32_t Received() const { return received_.load(); }
 
-    // The received data file when Result() is 0, else null.
+    // The received data file when it arrived whole and was not cancelled
+    // (see Checked and EndCommand), else null.
     TMemoryStream* Data() const { return data_.get(); }
+    // The data file passed the check.
+    bool Checked() const { return checked_; }
+    // The end command that went out after the whole file (83h or 84h), 0
+    // when none did, and whether the Vexa confirmed it.
+    std::uint8_t EndCommand() const { return endCommand_; }
+    bool EndConfirmed() const { return endConfirmed_; }
     std::unique_ptr<TMemoryStream> TakeData() { return std::move(data_); }
     // The durable copy made before FinishAndDelete; empty when none was made.
     // The reasons below are the system's 8-bit texts, like the port's.
@@ -108,4 +119,8 @@ private:
     std::string spoolError_;
     std::string portError_;
     bool silentOpen_ = false;  // the last port's Vexa did not answer the open command
+    bool wholeFile_ = false;   // the last port's read ended normally
+    bool checked_ = false;
+    std::uint8_t endCommand_ = 0;
+    bool endConfirmed_ = false;
 };

@@ -1,6 +1,7 @@
 #include "uSpool.h"
 
 #include "uArchiveWriter.h"
+#include "uFileSystem.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,11 +19,19 @@ QString DefaultSpoolDirectory()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/spool");
 }
 
+QString DefaultDownloadsDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/downloads");
+}
+
 TSpoolWrite WriteSpool(std::span<const std::uint8_t> data, const QString& directory, const QDateTime& now)
 {
     TSpoolWrite result;
-    if (directory.isEmpty() || !QDir().mkpath(directory)) {
+    QString why;
+    if (directory.isEmpty() || !MakeDirectoryDurably(directory, why)) {
         result.error = QStringLiteral("the folder %1 cannot be created").arg(QDir::toNativeSeparators(directory));
+        if (!why.isEmpty())
+            result.error += QStringLiteral(" (%1)").arg(why);
         return result;
     }
     const QString name = kPrefix + now.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + kSuffix;
@@ -55,13 +64,69 @@ bool RemoveSpool(const QString& path)
     return QFile::remove(path) || !QFileInfo::exists(path);
 }
 
-bool ForgetSpooled(const QString& path, const QString& directory)
+TSpoolWrite MoveToDownloads(const QString& spoolFile, const QString& downloads)
+{
+    TSpoolWrite result;
+    QString why;
+    if (downloads.isEmpty() || !MakeDirectoryDurably(downloads, why)) {
+        result.error = QStringLiteral("the folder %1 cannot be created").arg(QDir::toNativeSeparators(downloads));
+        if (!why.isEmpty())
+            result.error += QStringLiteral(" (%1)").arg(why);
+        return result;
+    }
+    const QFileInfo from(spoolFile);
+    const QDir dir(downloads);
+    QFile file(from.absoluteFilePath());
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        file.close();
+        TArchiveIndex index(downloads);
+        const QString same = index.Find(std::span<const std::uint8_t>(
+            reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+        if (!same.isEmpty() && RemoveSpool(from.absoluteFilePath())) {
+            SyncDirectory(from.absolutePath());
+            result.ok = true;
+            result.path = dir.filePath(same);
+            return result;
+        }
+    }
+    // The name is the download's time; a second file of that name gets _2, ...
+    for (int n = 1; n <= 99; ++n) {
+        const QString name = n == 1 ? from.fileName() : NumberedArchiveName(from.fileName(), n);
+        bool moved = false;
+        switch (PlaceNoReplace(from.absoluteFilePath(), dir.filePath(name), moved, result.error)) {
+        case TPlace::Placed:
+            // A hard link leaves the spool's name behind: it goes only now.
+            if (!moved)
+                QFile::remove(from.absoluteFilePath());
+            SyncDirectory(downloads);
+            SyncDirectory(from.absolutePath());
+            result.ok = true;
+            result.path = dir.filePath(name);
+            return result;
+        case TPlace::Taken: continue;
+        case TPlace::Error: return result;
+        }
+    }
+    result.error = QStringLiteral("every name for %1 is taken in %2").arg(from.fileName(), downloads);
+    return result;
+}
+
+TSpoolWrite KeepInDownloads(std::span<const std::uint8_t> data, const QString& downloads, const QDateTime& now)
+{
+    if (QFileInfo(downloads).isDir()) {
+        TArchiveIndex index(downloads);
+        if (const QString same = index.Find(data); !same.isEmpty())
+            return {true, QDir(downloads).filePath(same), {}};
+    }
+    return WriteSpool(data, downloads, now);
+}
+
+bool IsSpoolFile(const QString& path, const QString& spool)
 {
     const QFileInfo file(path);
-    const QString folder = QFileInfo(directory).canonicalFilePath();
+    const QString folder = QFileInfo(spool).canonicalFilePath();
     if (folder.isEmpty() || !file.isFile() || file.absoluteDir().canonicalPath() != folder)
         return false;
-    if (!SpoolLeftovers(directory).contains(QDir(directory).filePath(file.fileName())))
-        return false;
-    return RemoveSpool(file.absoluteFilePath());
+    return SpoolLeftovers(spool).contains(QDir(spool).filePath(file.fileName()));
 }

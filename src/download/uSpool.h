@@ -1,8 +1,14 @@
 #pragma once
-// The spool: a durable copy of a received data file, written before the Vexa
-// is told it may delete its own. It stays until the storage pass has put
-// every entry safely into the destination; whatever is found here at start-up
-// is a download that was never stored and can be stored again from its file.
+// Where received data files are kept, beside each other in the per-user data
+// folder:
+//
+//   spool/      a durable copy written before the Vexa is told it may delete
+//               its own; it stays until every entry of it is safe in the
+//               destination. Whatever is found here at start-up is a download
+//               that was never stored, and can be stored again from its file.
+//   downloads/  every data file the Vexa was told to delete, moved here from
+//               the spool once stored, and every data file that could not be
+//               read in full. Nothing here is ever removed by the program.
 
 #include <QDateTime>
 #include <QString>
@@ -11,18 +17,20 @@
 #include <cstdint>
 #include <span>
 
-// The per-user application data folder + "/spool".
+// The per-user application data folder + "/spool" and + "/downloads".
 QString DefaultSpoolDirectory();
+QString DefaultDownloadsDirectory();
 
 struct TSpoolWrite {
     bool ok = false;
-    QString path;   // the spool file, when ok
+    QString path;   // the file, when ok
     QString error;  // why it could not be written
 };
 
 // Writes the data file atomically (temporary file, flush, sync, rename, sync
 // of the folder) under a name stamped with the given local time, creating
-// the folder when missing. Never replaces an existing file.
+// the folder (and syncing its parents) when missing. Never replaces an
+// existing file. Used for the spool and the downloads folder alike.
 TSpoolWrite WriteSpool(std::span<const std::uint8_t> data, const QString& directory = DefaultSpoolDirectory(),
                        const QDateTime& now = QDateTime::currentDateTime());
 
@@ -33,6 +41,16 @@ QStringList SpoolLeftovers(const QString& directory = DefaultSpoolDirectory());
 // Removes one spool file; true when it is gone.
 bool RemoveSpool(const QString& path);
 
-// A data file that has just been stored completely: removed when it is one
-// of the spool's own files, left alone otherwise. True when it was removed.
-bool ForgetSpooled(const QString& path, const QString& directory = DefaultSpoolDirectory());
+// Moves a file of the spool into the downloads folder under its own name
+// (a rename, then both folders synced), creating the folder when missing.
+// When the folder holds the same bytes already, the spool file is removed
+// instead and path names the file that was there.
+TSpoolWrite MoveToDownloads(const QString& spoolFile, const QString& downloads = DefaultDownloadsDirectory());
+
+// Keeps a data file in the downloads folder, written as WriteSpool writes,
+// unless the folder holds the same bytes already (path then names that file).
+TSpoolWrite KeepInDownloads(std::span<const std::uint8_t> data, const QString& downloads = DefaultDownloadsDirectory(),
+                            const QDateTime& now = QDateTime::currentDateTime());
+
+// Whether path is one of the spool's own files.
+bool IsSpoolFile(const QString& path, const QString& spool = DefaultSpoolDirectory());

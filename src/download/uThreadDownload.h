@@ -65,6 +65,11 @@ public:
     // Whether the received file is checked before the end command (default
     // true); a plain copy of the Vexa's file needs no check.
     void SetCheckData(bool check) { checkData_ = check; }
+    // Instead of the check: the Vexa may delete its data once what it sends
+    // is byte for byte this file, already safe on disk (a data file that
+    // could not all be read, which the user lets go). It then serves as the
+    // safety copy.
+    void SetConfirmedCopy(const QString& path) { confirmedCopy_ = path; }
 
     // Where spool files go; DefaultSpoolDirectory() unless set before start().
     void SetSpoolDirectory(const QString& directory) { spoolDirectory_ = directory; }
@@ -82,9 +87,12 @@ protected:
 
 private:
     void OnFinished();
+    bool Check(TMemoryStream& data);
+    TSpoolOutcome Spool(std::span<const std::uint8_t> data);
 
     TDownloadSession session_;
     bool autoDelete_ = true;
     bool checkData_ = true;
+    QString confirmedCopy_;
     QString spoolDirectory_;
 };

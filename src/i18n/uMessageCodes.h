@@ -112,6 +112,33 @@ constexpr int StoreSkippedIdentical = 931;  // "skipped %1 (identical file prese
 constexpr int StoreWroteOtherName = 932;    // "wrote %1 (name taken)": the numbered name
 constexpr int EntryUnreadable = 933;        // an entry not stored; %1 the reader's reason
 
+// What of a data file got no archive, and where its bytes stay. %1 the
+// entry's number, %2 its offset in the data file.
+constexpr int NotArchivedOverviewOnly = 934;
+constexpr int NotArchivedNothingToStore = 935;
+constexpr int NotArchivedUnderMinimum = 936;
+constexpr int NotArchivedSeparateParts = 937;
+constexpr int NotArchivedUnreadable = 938;  // %3 the kind of image (939..941), %4 the reader's reason
+constexpr int KindVuDownload = 939;
+constexpr int KindCardImage = 940;
+constexpr int KindCardImageViaVu = 941;
+constexpr int KeptInDownloads = 942;        // %1 the kept data file
+constexpr int KeptInVexa = 943;
+constexpr int KeptInSourceFile = 944;       // %1 the file
+constexpr int DeleteNotConfirmed = 945;     // 83h went out, its answer did not confirm it
+constexpr int KeepNotConfirmed = 946;       // 84h went out, its answer did not confirm it
+constexpr int UnreadableKept = 947;         // %1 how many entries, %2 the kept data file
+constexpr int DeleteAnywayQuestion = 948;   // %1 the kept data file
+constexpr int DeleteAnywayButton = 949;
+constexpr int KeepInVexaButton = 952;
+constexpr int DeletedAnyway = 953;          // %1 the kept data file
+constexpr int DeleteAnywayMismatch = 954;   // %1 the kept data file
+constexpr int ResultDataFileTooLong = 955;  // -112
+constexpr int ResultEmptyBlocks = 956;      // -113
+constexpr int ClockSent = 957;
+constexpr int ClockFailed = 958;
+constexpr int ClockRefused74 = 959;         // -110 of a clock write
+
 // The text of a worker or exchange result code (0 is success and has none).
 constexpr int ResultMessageCode(int resultCode)
 {
@@ -132,6 +159,8 @@ constexpr int ResultMessageCode(int resultCode)
     case -109: return DataFileEmpty;
     case -110: return DownloadCancelled;
     case -111: return ResultClockRefused75;
+    case -112: return ResultDataFileTooLong;
+    case -113: return ResultEmptyBlocks;
     default: return ResultUnknown;
     }
 }
@@ -157,6 +186,12 @@ constexpr auto kUsedMessageCodes = std::to_array<int>({
     ConnectionResult, VexaAnswered, SettingsWriteResult, EndSettingsResult, SpoolFailed, SpoolLeftover,
 
     StoreWrote, StoreSkippedIdentical, StoreWroteOtherName, EntryUnreadable,
+
+    NotArchivedOverviewOnly, NotArchivedNothingToStore, NotArchivedUnderMinimum, NotArchivedSeparateParts,
+    NotArchivedUnreadable, KindVuDownload, KindCardImage, KindCardImageViaVu, KeptInDownloads, KeptInVexa,
+    KeptInSourceFile, DeleteNotConfirmed, KeepNotConfirmed, UnreadableKept, DeleteAnywayQuestion,
+    DeleteAnywayButton, KeepInVexaButton, DeletedAnyway, DeleteAnywayMismatch, ResultDataFileTooLong,
+    ResultEmptyBlocks, ClockSent, ClockFailed, ClockRefused74,
 });
 
 namespace detail {

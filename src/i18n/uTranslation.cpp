@@ -292,3 +292,10 @@ QString ResultText(int resultCode)
 {
     return MessageText(msg::ResultMessageCode(resultCode));
 }
+
+QString SettingsResultText(int resultCode, bool clock)
+{
+    if (clock && resultCode == -110)
+        return MessageText(msg::ClockRefused74);
+    return ResultText(resultCode);
+}

@@ -150,3 +150,7 @@ QString MessageText(int code);
 // The message code and the text for a worker or exchange result code.
 using msg::ResultMessageCode;
 QString ResultText(int resultCode);
+// The text of a settings or clock flow's result: about the settings or the
+// clock, never about a download (a clock write refused with 74h shares its
+// code with a cancelled download).
+QString SettingsResultText(int resultCode, bool clock);

@@ -121,6 +121,10 @@ void ResponseAssembler::Feed(std::span<const std::uint8_t> bytes)
                     buffer_.push_back(b);
                 continue;
             }
+            // Past the longest frame its length field allows, one byte more
+            // than a whole frame keeps it incomplete; the rest is not kept.
+            if (buffer_.size() >= 5 && buffer_.size() > static_cast<std::size_t>(declared_) + 7)
+                break;
             buffer_.push_back(b);
             if (buffer_.size() == 5)
                 declared_ = static_cast<std::uint16_t>(buffer_[3] << 8 | buffer_[4]);
@@ -269,6 +273,8 @@ int OpenDataFile(std::uint8_t selector, ISerialPort& port, std::uint16_t& value1
     LinkCancel = false;
     g_read.total = 0;
     g_read.received = 0;
+    g_read.declaredSize = 0;
+    g_read.emptyInARow = 0;
     const std::uint8_t data[] = {selector};
     std::optional<TvexaMessage> r;
     if (const int code = Exchange(port, 0x80, data, r); code != kResultOk)
@@ -296,11 +302,19 @@ int ReadDataBlock(TMemoryStream& stream, ISerialPort& port)
     }
     g_read.gotBlock = true;
     const std::span<const std::uint8_t> block = r->Payload();
-    if (static_cast<std::int64_t>(block.size()) > std::int64_t{g_fileLimit.load()} - g_read.received)
-        return kResultBadDataFile;
+    g_read.emptyInARow = block.empty() ? g_read.emptyInARow + 1 : 0;
+    if (g_read.emptyInARow >= kMaxEmptyBlocksInARow)
+        return kResultEmptyBlocks;
+    const std::int64_t bound = g_read.declaredSize > 0 ? g_read.declaredSize : std::int64_t{g_fileLimit.load()};
+    if (static_cast<std::int64_t>(block.size()) > bound - g_read.received)
+        return kResultDataFileTooLong;
     stream.Write(block);
-    if (g_read.total == 0)
+    if (g_read.total == 0) {
         g_read.total = DeclaredDataFileLength(block);
+        // Only a declaration at the start of the file sizes the file.
+        if (g_read.total > 0 && g_read.received == 0)
+            g_read.declaredSize = DeclaredDataFileSize(block);
+    }
     g_read.received += static_cast<std::int32_t>(block.size());
     if (g_read.progress) {
         bool cancel = LinkCancel;
@@ -315,6 +329,8 @@ int ReadDataFile(TMemoryStream& stream, ISerialPort& port, ProgressCallback prog
     g_read.total = 0;
     g_read.received = 0;
     g_read.gotBlock = false;
+    g_read.declaredSize = 0;
+    g_read.emptyInARow = 0;
     g_read.progress = std::move(progress);
     // The callback belongs to its caller's lifetime, also when the port throws.
     struct Unbind {

@@ -50,6 +50,8 @@ constexpr int kResultBlockRefused = -108; // 81h status other than 83h; 83h/84h 
 constexpr int kResultEmptyFile = -109;    // the very first 81h answered 83h
 constexpr int kResultCancelled = -110;    // user cancel; also clock write status 74h
 constexpr int kResultClockRefused75 = -111; // clock write status 75h
+constexpr int kResultDataFileTooLong = -112; // more data than the file declares, or than any Vexa holds
+constexpr int kResultEmptyBlocks = -113;  // block after block answered without data
 
 // Collects received bytes into one frame.  Fed from the port's own thread,
 // read by the exchange's thread; one mutex guards it, and Feed wakes the
@@ -105,10 +107,16 @@ void SetExchangeTimeout(std::chrono::milliseconds limit);
 std::chrono::milliseconds ExchangeTimeout();
 constexpr std::chrono::milliseconds kDefaultExchangeTimeout{10000};
 
-// The largest data file the read loop takes: the byte count is 32-bit, and a
-// Vexa that sends more is not sending a data file.  Tests may lower it.
+// The largest data file the read loop takes while the file has not declared
+// its size: a Vexa holds a few megabytes, so a device that sends more is not
+// sending a data file.  Once the first block has declared the size, that
+// size is the bound.  Tests may lower the limit.
 void SetDataFileLimit(std::int32_t bytes);
-constexpr std::int32_t kDefaultDataFileLimit = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kDefaultDataFileLimit = 64 * 1024 * 1024;
+
+// Blocks accepted without a single data byte, in a row, before the device is
+// taken for faulty: a working Vexa sends data in every block.
+constexpr int kMaxEmptyBlocksInARow = 8;
 
 // Called after each accepted block with the declared total (0 while unknown)
 // and the data bytes received so far; the callee sets cancel to stop the
@@ -120,6 +128,8 @@ struct TReadState {
     std::int32_t total = 0;
     std::int32_t received = 0;
     bool gotBlock = false;
+    std::int64_t declaredSize = 0;  // the whole file as declared (0 while unknown)
+    int emptyInARow = 0;
     ProgressCallback progress;
 };
 const TReadState& ReadState();
@@ -158,7 +168,9 @@ int EndSettings(ISerialPort& port);
 // status 00h; a status other than 80h/81h is success without values.
 int OpenDataFile(std::uint8_t selector, ISerialPort& port, std::uint16_t& value1, std::uint16_t& value2);
 // 81h: on success writes the block into the stream at its position.  A
-// block that would take the file past the limit is not written: -8.
+// block that would take the file past its declared size, or past the limit
+// while no size is declared, is not written: -112.  The eighth block in a
+// row without data: -113.
 int ReadDataBlock(TMemoryStream& stream, ISerialPort& port);
 // Reads blocks until the end of the file: -100 is the normal end.  A cancel
 // through the progress callback stops it after the current block (-110).

@@ -174,6 +174,10 @@ void TQtSerialPort::Open()
         };
         lineOn(port_->setDataTerminalReady(true));
         lineOn(port_->setRequestToSend(true));
+        // An answer left from an earlier run (killed mid-block) would be taken
+        // for the answer to our first request, and every frame after it.
+        if (!port_->clear(QSerialPort::Input) && port_->error() == QSerialPort::UnsupportedOperationError)
+            port_->clearError();
         open_ = true;
     });
 }

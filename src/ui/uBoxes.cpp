@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -35,6 +36,18 @@ void TMessageBoxes::MessageBox(const QString& text, QWidget* owner)
 void TMessageBoxes::InformationBox(const QString& text)
 {
     Show(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, nullptr);
+}
+
+bool TMessageBoxes::QuestionBox(const QString& text, const QString& yes, const QString& no)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Pellkit"), text, QMessageBox::NoButton, nullptr);
+    box.setWindowModality(Qt::ApplicationModal);
+    QPushButton* yesButton = box.addButton(yes, QMessageBox::AcceptRole);
+    QPushButton* noButton = box.addButton(no, QMessageBox::RejectRole);
+    box.setDefaultButton(noButton);
+    box.setEscapeButton(noButton);
+    box.exec();
+    return box.clickedButton() == yesButton;
 }
 
 void TMessageBoxes::ErrorBox(const QString& text)

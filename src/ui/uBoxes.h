@@ -16,6 +16,16 @@ public:
     virtual void InformationBox(const QString& text) = 0;
     // The platform's error box, with its error icon.
     virtual void ErrorBox(const QString& text) = 0;
+    // A question with two answers, titled "Pellkit"; true for yes. Unless
+    // overridden it is shown as a message box and answered no, the answer
+    // that changes nothing.
+    virtual bool QuestionBox(const QString& text, const QString& yes, const QString& no)
+    {
+        (void)yes;
+        (void)no;
+        MessageBox(text);
+        return false;
+    }
 };
 
 // The boxes in use: QMessageBox unless replaced.
@@ -29,4 +39,5 @@ public:
     void MessageBox(const QString& text, QWidget* owner = nullptr) override;
     void InformationBox(const QString& text) override;
     void ErrorBox(const QString& text) override;
+    bool QuestionBox(const QString& text, const QString& yes, const QString& no) override;
 };

@@ -135,9 +135,9 @@ void TFicheConfigVexaDateTime::BitBtn1Click()
             }
         }
         if (r != 0)
-            Boxes().ErrorBox(MessageText(msg::SettingsFailed));
+            Boxes().ErrorBox(MessageText(msg::ClockFailed) + QStringLiteral("\n") + SettingsResultText(r, true));
         else
-            Boxes().InformationBox(MessageText(msg::SettingsSent));
+            Boxes().InformationBox(MessageText(msg::ClockSent));
     }
     accept();
 }

@@ -5,6 +5,7 @@
 // port and lends it to the worker and the dialogs.
 
 #include "uArchiveStore.h"
+#include "uDownloadCommit.h"
 #include "uFicConfigVexa.h"
 #include "uFormExtension.h"
 #include "uSerialPort.h"
@@ -89,6 +90,8 @@ public:
 
     // Where the worker keeps its safety copy; the per-user default unless set.
     QString SpoolDirectory;
+    // Where data files are kept for good; the per-user default when empty.
+    QString DownloadsDirectory;
     // Injected into the storage pass (tests pin the clock and the disk).
     TStoreOptions StoreOptions;
 
@@ -113,10 +116,17 @@ private:
     void CreateControls();
     void SetDownloadControlsEnabled(bool enabled);
     void SetSettingsControlsEnabled(bool enabled);
+    // Starts the worker on port; with confirmedCopy, the run that lets the
+    // Vexa delete a data file kept in the downloads folder.
+    void StartWorker(int port, bool keepData, const QString& confirmedCopy);
+    void FinishConfirmedDeletion(const TDownloadOutcome& outcome, const QString& keptCopy);
+    // The controls back and the worker forgotten.
+    void EndDownload();
     void RestoreFormState();
     void SaveFormState();
 
     bool shown_ = false;
     bool closeWhenDone_ = false;
     bool settingsFlowRunning_ = false;
+    QString confirmingCopy_;
 };

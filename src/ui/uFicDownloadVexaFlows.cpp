@@ -5,6 +5,7 @@
 #include "uArchiveWriter.h"
 #include "uArdoVexa.h"
 #include "uBoxes.h"
+#include "uCommitTexts.h"
 #include "uDeviceFlows.h"
 #include "uFicConfigVexa.h"
 #include "uFlags.h"
@@ -23,12 +24,24 @@
 #include <QPushButton>
 
 #include <exception>
+#include <utility>
 
 namespace {
 
+QString SpoolLeftoverText(const QStringList& paths)
+{
+    QStringList texts;
+    for (const QString& p : paths)
+        texts << SpoolKeptText(p);
+    QString text = texts.join(QLatin1Char('\n')) + QStringLiteral("\n");
+    for (const QString& p : paths)
+        text += QStringLiteral("\npellkit-cli store \"%1\"").arg(QDir::toNativeSeparators(p));
+    return text;
+}
+
 // What the commit of a download has to say goes to the boxes and the status
 // line; the download's failure is kept for the box shown once the controls
-// are back.
+// are back, and so is the offer to let the Vexa delete what could not be read.
 class TWindowReporter : public IDownloadReporter {
 public:
     explicit TWindowReporter(TFicheDownloadVexa& window) : window_(window) {}
@@ -52,32 +65,36 @@ public:
             break;
         }
     }
-    void SpoolKept(const QString& path) override;
+    void EntryNotArchived(const TEntryNote& note) override { window_.StatusLine(EntryNoteText(note)); }
+    void DataFileKept(TKeptIn where, const QString& path) override
+    {
+        if (where == TKeptIn::Spool)
+            Boxes().InformationBox(SpoolLeftoverText({path}));
+        else
+            window_.StatusLine(KeptText(where, path));
+    }
     void SpoolFailed(const QString& reason) override
     {
         Boxes().InformationBox(MessageText(msg::SpoolFailed).arg(reason));
     }
+    void EndNotConfirmed(std::uint8_t endCommand, int) override
+    {
+        Boxes().InformationBox(EndNotConfirmedText(endCommand));
+    }
+    void UnreadableKept(int entries, const QString& path) override
+    {
+        unreadable = UnreadableKeptText(entries, path);
+        keptCopy = path;
+    }
     void DownloadFailed(int result, const QString&) override { failure = result; }
 
     std::optional<int> failure;
+    QString unreadable;
+    QString keptCopy;
 
 private:
     TFicheDownloadVexa& window_;
 };
-
-QString SpoolLeftoverText(const QStringList& paths)
-{
-    QStringList native;
-    for (const QString& p : paths)
-        native << QDir::toNativeSeparators(p);
-    QString text = MessageText(msg::SpoolLeftover).arg(native.join(QLatin1Char('\n')));
-    text += QStringLiteral("\n");
-    for (const QString& p : native)
-        text += QStringLiteral("\npellkit-cli store \"%1\"").arg(p);
-    return text;
-}
-
-void TWindowReporter::SpoolKept(const QString& path) { Boxes().InformationBox(SpoolLeftoverText({path})); }
 
 } // namespace
 
@@ -111,9 +128,17 @@ void TFicheDownloadVexa::btnDownloadingClick()
         Boxes().MessageBox(MessageText(msg::NoPortSelected));
         return;
     }
+    StartWorker(*n, cbNePasEffacer->isChecked(), {});
+}
+
+void TFicheDownloadVexa::StartWorker(int port, bool keepData, const QString& confirmedCopy)
+{
     SetDownloadControlsEnabled(false);
-    Worker = new TThreadDownload(*n, *ComPort1, cbNePasEffacer->isChecked(), *n);
+    confirmingCopy_ = confirmedCopy;
+    Worker = new TThreadDownload(port, *ComPort1, keepData, port);
     Worker->SetSpoolDirectory(SpoolDirectory);
+    if (!confirmedCopy.isEmpty())
+        Worker->SetConfirmedCopy(confirmedCopy);
     connect(Worker, &TThreadDownload::DownloadProgress, this, &TFicheDownloadVexa::DownloadProgress);
     connect(Worker, &TThreadDownload::Completed, this, &TFicheDownloadVexa::DownloadDone);
     Worker->start();
@@ -138,24 +163,62 @@ void TFicheDownloadVexa::DownloadDone(TThreadDownload* worker)
     if (!worker || worker != Worker)
         return;
     TDownloadOutcome outcome = worker->TakeOutcome();
+    const QString confirmed = std::exchange(confirmingCopy_, QString());
+    if (!confirmed.isEmpty()) {
+        FinishConfirmedDeletion(outcome, confirmed);
+        return;
+    }
     TWindowReporter reporter(*this);
     btnCancel->setEnabled(false);
     {
         TWaitCursor wait;
-        TStoreOptions options = StoreOptions;
-        options.destination = DestinationDir;
-        options.cardFormat = CardArchiveFormat;
-        options.vehicleFormat = VehicleArchiveFormat;
+        TCommitOptions options;
+        options.store = StoreOptions;
+        options.store.destination = DestinationDir;
+        options.store.cardFormat = CardArchiveFormat;
+        options.store.vehicleFormat = VehicleArchiveFormat;
+        options.spoolDirectory = SpoolDirectory;
+        if (!DownloadsDirectory.isEmpty())
+            options.downloadsDirectory = DownloadsDirectory;
         CommitDownload(outcome, options, reporter);
     }
     btnCancel->setEnabled(true);
-    SetDownloadControlsEnabled(true);
-    ProgressBar1->setValue(0);
+    EndDownload();
     if (reporter.failure && !(closeWhenDone_ && *reporter.failure == kResultCancelled))
         Boxes().MessageBox(ResultText(*reporter.failure), this);
-    Worker = nullptr;
+    // Offered once the controls are back: deleting starts a second run.
+    if (!reporter.unreadable.isEmpty() && !closeWhenDone_) {
+        const QString question = reporter.unreadable + QStringLiteral("\n\n") +
+                                 TextWithPath(MessageText(msg::DeleteAnywayQuestion), reporter.keptCopy);
+        const std::optional<int> n = PortNumber();
+        if (n && !reporter.keptCopy.isEmpty() &&
+            Boxes().QuestionBox(question, MessageText(msg::DeleteAnywayButton), MessageText(msg::KeepInVexaButton)))
+            StartWorker(*n, false, reporter.keptCopy);
+        else if (reporter.keptCopy.isEmpty() || !n)
+            Boxes().MessageBox(reporter.unreadable, this);
+    }
+    if (closeWhenDone_ && !Worker)
+        close();
+}
+
+void TFicheDownloadVexa::FinishConfirmedDeletion(const TDownloadOutcome& outcome, const QString& keptCopy)
+{
+    EndDownload();
+    if (outcome.result == kResultOk)
+        Boxes().InformationBox(TextWithPath(MessageText(msg::DeletedAnyway), keptCopy));
+    else if (outcome.result == kResultBadDataFile)
+        Boxes().MessageBox(TextWithPath(MessageText(msg::DeleteAnywayMismatch), keptCopy), this);
+    else if (!(closeWhenDone_ && outcome.result == kResultCancelled))
+        Boxes().MessageBox(ResultText(outcome.result), this);
     if (closeWhenDone_)
         close();
+}
+
+void TFicheDownloadVexa::EndDownload()
+{
+    SetDownloadControlsEnabled(true);
+    ProgressBar1->setValue(0);
+    Worker = nullptr;
 }
 
 // ---- settings and extensions

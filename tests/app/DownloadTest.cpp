@@ -2,9 +2,11 @@
 // simulated Vexa: what reaches the Vexa, what lands on disk, and that the
 // Vexa is told to delete nothing that is not safe on disk.
 
+#include "CardImageBuilder.h"
 #include "ContainerBuilder.h"
 #include "Samples.h"
 #include "VexaSim.h"
+#include "uMessageCodes.h"
 #include "uTranslation.h"
 
 
@@ -122,6 +124,7 @@ protected:
     fs::path Dest() const { return home_ / "dest"; }
     fs::path SpoolDir() const { return home_ / "data" / "Morvane" / "Pellkit" / "spool"; }
     std::map<std::string, Bytes> Spool() const { return Files(SpoolDir()); }
+    std::map<std::string, Bytes> Kept() const { return Files(home_ / "data" / "Morvane" / "Pellkit" / "downloads"); }
 
     fs::path WriteData(const Bytes& bytes, const std::string& name = "data.vexa")
     {
@@ -143,7 +146,7 @@ protected:
     }
 
     // When the Vexa was told to delete, every entry's bytes are on disk: in
-    // the destination or in the spool.
+    // the destination, or the whole file in the spool or the downloads folder.
     void ExpectSafe(const VexaSim& sim, const Bytes& data, const std::vector<Bytes>& entries)
     {
         const auto r = sim.Requests();
@@ -151,6 +154,8 @@ protected:
             return;
         bool spooled = false;
         for (const auto& [name, bytes] : Spool())
+            spooled = spooled || bytes == data;
+        for (const auto& [name, bytes] : Kept())
             spooled = spooled || bytes == data;
         if (spooled)
             return;
@@ -387,6 +392,100 @@ TEST_F(DownloadCli, FailuresLeaveTheVexaItsDataAndSayWhy)
     }
 }
 
+// Entries that give no archive are not lost when the Vexa deletes: the data
+// file that holds them is kept in the downloads folder, and each is named.
+TEST_F(DownloadCli, EntriesWithoutAnArchiveAreKeptWhenTheVexaDeletes)
+{
+    const Bytes card = MakeCardImage(TCardSpec{}.LastDownload(0x4B000000).PadTo(400));
+    const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", "XYZ12345678901234", 1706715720);
+    const Bytes data = MakeContainer({{{0xA7, card}}, {{0xA1, overview}}, {{0xA0, {1, 2, 3}}}, {{0xA0, {4}}, {0xA1, overview}}});
+    VexaSim sim({"--data", WriteData(data).string()});
+    ASSERT_TRUE(sim.Ok()) << sim.Error();
+    const RunResult r = Download(sim.Port(), {"--delete"});
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ("83", sim.Requests().back());
+    EXPECT_EQ(1u, Files(Dest()).size());
+    const auto kept = Kept();
+    ASSERT_EQ(1u, kept.size());
+    EXPECT_EQ(data, kept.begin()->second);
+    EXPECT_TRUE(Spool().empty());
+    for (const std::string entry : {"Entry 2 ", "Entry 3 ", "Entry 4 "})
+        EXPECT_NE(r.err.find(entry), std::string::npos) << entry << " is not named: " << r.err;
+    EXPECT_NE(r.err.find(kept.begin()->first), std::string::npos) << "where the bytes are is said: " << r.err;
+}
+
+// However the end command fails, the checked data is stored and the user is
+// told the Vexa did not confirm it.
+TEST_F(DownloadCli, AnEndCommandTheVexaDoesNotConfirmStillStoresTheData)
+{
+    const TCards cards;
+    const fs::path data = WriteData(cards.data);
+    const char* faults[][2] = {{"--silent", ""}, {"--corrupt", ""}, {"--status", "=01"}, {"--hangup", ""}};
+    for (const bool del : {false, true}) {
+        for (const auto& fault : faults) {
+            const std::string end = del ? "83" : "84";
+            SCOPED_TRACE(std::string(fault[0]) + (del ? " after 83h" : " after 84h"));
+            fs::remove_all(Dest());
+            fs::create_directories(Dest());
+            fs::remove_all(home_ / "data");
+            VexaSim sim({"--data", data.string(), fault[0], end + fault[1]});
+            ASSERT_TRUE(sim.Ok()) << sim.Error();
+            const RunResult r = Download(sim.Port(), del ? std::vector<std::string>{"--delete"} : std::vector<std::string>{});
+            EXPECT_EQ(0, r.exitCode) << r.err;
+            EXPECT_EQ(end, sim.Requests().back());
+            EXPECT_EQ(2u, Files(Dest()).size());
+            const QString said = MessageTextIn(kEnglish, del ? msg::DeleteNotConfirmed : msg::KeepNotConfirmed);
+            EXPECT_NE(r.err.find(said.toStdString()), std::string::npos) << r.err;
+            EXPECT_EQ(del ? 1u : 0u, Kept().size());
+            ExpectSafe(sim, cards.data, cards.Entries());
+        }
+    }
+}
+
+// A card whose activity ring cannot be read: the rest is stored, the card
+// is named, and the Vexa deletes only when asked to, after a second read.
+TEST_F(DownloadCli, AnUnreadableEntryHoldsBackNothingElse)
+{
+    ApplicationCounts counts;
+    counts.activityStructureLength = 100;
+    const Bytes damaged = pellkit::test::MakeCardImage()
+                              .AddApplicationIdentification(counts)
+                              .AddIdentification(0x0F, "ES00000000000909", "DAMAGED", "RING")
+                              .AddDriverActivity(0, 0, Bytes(60, 0))
+                              .Image();
+    const TCards cards;
+    const Bytes data = MakeContainer({{{0xA7, cards.first}}, {{0xA7, damaged}}, {{0xA7, cards.second}}});
+    const fs::path file = WriteData(data);
+    {
+        VexaSim sim({"--data", file.string()});
+        ASSERT_TRUE(sim.Ok()) << sim.Error();
+        const RunResult r = Download(sim.Port(), {"--delete"});
+        EXPECT_EQ(1, r.exitCode);
+        const auto requests = sim.Requests();
+        EXPECT_EQ(0, std::count(requests.begin(), requests.end(), "83"));
+        EXPECT_EQ(2u, Files(Dest()).size());
+        EXPECT_NE(r.err.find("Entry 2 "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("--force-delete"), std::string::npos) << r.err;
+        ASSERT_EQ(1u, Kept().size());
+        EXPECT_EQ(data, Kept().begin()->second);
+    }
+    {
+        VexaSim sim({"--data", file.string()});
+        ASSERT_TRUE(sim.Ok()) << sim.Error();
+        const RunResult r = Download(sim.Port(), {"--force-delete"});
+        EXPECT_EQ(1, r.exitCode) << "the unreadable entry is still not archived";
+        // Read twice: the second time to match it against the kept copy.
+        const auto requests = sim.Requests();
+        EXPECT_EQ(2, std::count(requests.begin(), requests.end(), "80"));
+        EXPECT_EQ("83", requests.back());
+        EXPECT_EQ(2u, Files(Dest()).size()) << "nothing new is written the second time";
+        EXPECT_EQ(1u, Kept().size()) << "the same data file is not kept twice";
+        EXPECT_NE(r.err.find(MessageTextIn(kEnglish, msg::DeletedAnyway).section('%', 0, 0).toStdString()),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
 TEST_F(DownloadCli, OtherPortSevenIsTheOnlyOneTried)
 {
     const TCards cards;
@@ -427,9 +526,15 @@ TEST_F(DownloadCli, SettingsAndClockPayloads)
     const RunResult clock =
         Cli({"set-clock", "--port", sim.Port(), "--at", "2008-03-15 14:30:59", "--device-clock", "on"});
     EXPECT_EQ(0, clock.exitCode) << clock.err;
-    // Values not given come from what configure saved.
+    // Values not given come from what configure saved, and each is shown
+    // with where it came from before it goes out.
     const RunResult again = Cli({"configure", "--port", sim.Port(), "--activities", "off"});
     EXPECT_EQ(0, again.exitCode) << again.err;
+    for (const char* line : {"mode              last 255 days                 saved",
+                             "activities        off                           given"})
+        EXPECT_NE(std::string::npos, again.err.find(line)) << line << " in:\n" << again.err;
+    EXPECT_NE(std::string::npos, configure.err.find("technical data    off                           default"))
+        << configure.err;
     sim.Stop();
 
     std::vector<std::string> rx;

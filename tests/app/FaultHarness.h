@@ -11,6 +11,7 @@
 #include "uArchiveStore.h"
 #include "uArchiveWriter.h"
 #include "uArdoVexa.h"
+#include "uDownloadCommit.h"
 #include "uLocalization.h"
 #include "uMessageCodes.h"
 #include "uQtSerialPort.h"
@@ -19,6 +20,7 @@
 #include "uTranslation.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDevice>
 #include <QLoggingCategory>
@@ -158,13 +160,25 @@ private:
     std::map<std::uint8_t, int> counts_;  // worker thread while it runs
 };
 
-class TRecordingReporter : public IStoreReporter {
+class TRecordingReporter : public IDownloadReporter {
 public:
     void InformationBox(const QString& text) override { boxes << text; }
     void MessageBox(const QString& text) override { boxes << text; }
     void StatusLine(const QString&) override {}
     void ArchiveStored(const TArchiveReport&) override {}
+    void EntryNotArchived(const TEntryNote&) override {}
+    void DataFileKept(TKeptIn where, const QString& path) override
+    {
+        if (where == TKeptIn::Downloads)
+            keptCopy = path;
+    }
+    void SpoolFailed(const QString&) override {}
+    void EndNotConfirmed(std::uint8_t, int) override { endNotConfirmed = true; }
+    void UnreadableKept(int, const QString&) override {}
+    void DownloadFailed(int, const QString&) override {}
     QStringList boxes;
+    QString keptCopy;
+    bool endNotConfirmed = false;
 };
 
 struct TDownloadSetup {
@@ -186,12 +200,20 @@ struct TDownloadRun {
     bool spooledAtDelete = true;  // the spool held the data the moment 83h went out
     std::optional<TStoreSummary> stored;
     QStringList boxes;  // what the storage pass told the user
+    QString keptCopy;   // the data file in the downloads folder
+    bool endNotConfirmed = false;
 };
 
 inline QString SpoolDirectory()
 {
     FaultApp();
     return DefaultSpoolDirectory();
+}
+
+inline QString DownloadsDirectory()
+{
+    FaultApp();
+    return DefaultDownloadsDirectory();
 }
 
 inline bool SpoolHolds(const QString& directory, const Bytes& data)
@@ -202,10 +224,21 @@ inline bool SpoolHolds(const QString& directory, const Bytes& data)
     return false;
 }
 
+// The downloads folder holds exactly these bytes in one of its files.
+inline bool DownloadsHold(const Bytes& data)
+{
+    const QDir dir(DownloadsDirectory());
+    for (const QString& f : dir.entryList(QDir::Files))
+        if (ReadFileBytes(dir.filePath(f).toStdString()) == data)
+            return true;
+    return false;
+}
+
 inline void ClearSpool()
 {
     for (const QString& f : SpoolLeftovers(SpoolDirectory()))
         RemoveSpool(f);
+    QDir(DownloadsDirectory()).removeRecursively();
 }
 
 // One download from start to storage; the spool goes once everything is stored.
@@ -231,15 +264,15 @@ inline TDownloadRun RunDownload(TTapPort& port, const TDownloadSetup& setup, con
         if (setup.onWrite)
             setup.onWrite(worker, command, nth);
     };
-    std::unique_ptr<TMemoryStream> received;
     QEventLoop loop;
+    TDownloadOutcome outcome;
     QObject::connect(&worker, &TThreadDownload::Completed, &loop, [&](TThreadDownload* w) {
         run.completed = true;
-        run.result = w->Result();
-        run.spoolFile = w->SpoolFile();
-        run.spoolError = w->SpoolError();
-        run.portError = w->PortError();
-        received = w->TakeData();
+        outcome = w->TakeOutcome();
+        run.result = outcome.result;
+        run.spoolFile = outcome.spoolFile;
+        run.spoolError = outcome.spoolError;
+        run.portError = outcome.portError;
         loop.quit();
     });
     // A timer of this run only: a pending single-shot would outlive it.
@@ -257,16 +290,16 @@ inline TDownloadRun RunDownload(TTapPort& port, const TDownloadSetup& setup, con
     worker.wait();
     port.onWrite = nullptr;
 
-    if (run.result == kResultOk && received) {
-        TStoreOptions options;
-        options.destination = destination;
-        options.contentWriter = setup.contentWriter;
-        TRecordingReporter reporter;
-        run.stored = StoreContainer(*received, options, reporter);
-        run.boxes = reporter.boxes;
-        if (run.stored->allSafe && !run.spoolFile.isEmpty())
-            RemoveSpool(run.spoolFile);
-    }
+    TCommitOptions options;
+    options.store.destination = destination;
+    options.store.contentWriter = setup.contentWriter;
+    TRecordingReporter reporter;
+    const TCommitSummary summary = CommitDownload(outcome, options, reporter);
+    if (summary.stored)
+        run.stored = summary.store;
+    run.boxes = reporter.boxes;
+    run.keptCopy = reporter.keptCopy;
+    run.endNotConfirmed = reporter.endNotConfirmed;
     return run;
 }
 
@@ -299,14 +332,15 @@ inline ::testing::AssertionResult PortReleased(const ISerialPort& port, const st
     return ::testing::AssertionSuccess();
 }
 
-// Once the Vexa was told to delete, each entry is on disk: archived in the
-// destination, or inside the spooled data file.
+// Once the Vexa was told to delete, every byte of its data file is on disk:
+// the whole file in the downloads folder or the spool, or each entry
+// archived in the destination.
 inline ::testing::AssertionResult DataSafe(bool deleteSent, const fs::path& destination, const TFaultData& d,
                                            const QString& spoolDirectory = SpoolDirectory())
 {
     if (!deleteSent)
         return ::testing::AssertionSuccess();
-    if (SpoolHolds(spoolDirectory, d.data))
+    if (SpoolHolds(spoolDirectory, d.data) || DownloadsHold(d.data))
         return ::testing::AssertionSuccess();
     const auto archives = FilesIn(destination);
     const std::vector<Bytes> entries = d.Archives();

@@ -14,6 +14,8 @@
 
 #include <cstdio>
 
+#include <sys/resource.h>
+
 using namespace pellkit::test;
 using namespace std::chrono_literals;
 
@@ -45,7 +47,7 @@ std::string Hex(int b)
 }
 
 enum class Phase { Open, FirstBlock, MiddleBlock, LastBlock, EndOfFile, EndCommand };
-enum class Fault { Silent, Corrupt, Stall, Hangup, Status, Cancel, Noise };
+enum class Fault { Silent, Corrupt, Stall, Hangup, Status, Cancel, Noise, Endless, Empty };
 // What follows the faulted request: nothing, 84h whatever the user chose, or
 // the whole download up to the end command the user chose.
 enum class Then { Nothing, Keep, Finish };
@@ -73,6 +75,8 @@ std::string FaultName(Fault f, int status)
     case Fault::Status: return "status" + Hex(status);
     case Fault::Cancel: return "cancel";
     case Fault::Noise: return "noise";
+    case Fault::Endless: return "endless";
+    case Fault::Empty: return "empty";
     }
     return "?";
 }
@@ -130,7 +134,13 @@ const TRow kRows[] = {
     {Phase::EndOfFile, Fault::Status, 0x80, kResultBlockRefused, Then::Keep},
     {Phase::EndOfFile, Fault::Cancel, 0, kResultCancelled, Then::Nothing},
 
-    // 83h or 84h, as the user chose. A cancel that late no longer counts.
+    // A Vexa whose data file does not end where it said, and one that sends
+    // blocks without data: each is cut off, and keeps its data.
+    {Phase::EndOfFile, Fault::Endless, 0, kResultDataFileTooLong, Then::Keep},
+    {Phase::FirstBlock, Fault::Empty, 0, kResultEmptyBlocks, Then::Keep},
+
+    // 83h or 84h, as the user chose. A cancel that late no longer counts; a
+    // fault of the end command leaves the data stored all the same.
     {Phase::EndCommand, Fault::Silent, 0, kResultNoAnswer, Then::Finish},
     {Phase::EndCommand, Fault::Corrupt, 0, kResultBadChecksum, Then::Finish},
     {Phase::EndCommand, Fault::Stall, 0, kResultNoAnswer, Then::Finish},
@@ -194,6 +204,8 @@ std::vector<std::string> SimFault(const TCase& c)
     case Fault::Status: return {"--status", Hex(command) + "=" + Hex(c.row.status) + ":" + std::to_string(nth)};
     case Fault::Noise: return {"--noise"};
     case Fault::Cancel: return {};
+    case Fault::Endless: return {"--endless"};
+    case Fault::Empty: return {"--empty", "81"};
     }
     return {};
 }
@@ -202,6 +214,11 @@ std::vector<std::string> ExpectedRequests(const TCase& c)
 {
     const int n = DataBlocks();
     std::vector<std::string> all{"80"};
+    if (c.row.fault == Fault::Empty) {
+        all.insert(all.end(), static_cast<std::size_t>(kMaxEmptyBlocksInARow), "81");
+        all.push_back("84");
+        return all;
+    }
     all.insert(all.end(), static_cast<std::size_t>(n + 1), "81");
     const std::size_t faulted = [&]() -> std::size_t {
         switch (c.row.phase) {
@@ -278,24 +295,63 @@ TEST_P(DownloadFaults, ResultRequestsPortAndData)
     EXPECT_TRUE(run.spooledAtDelete) << "83h went out before the data was on disk";
     EXPECT_TRUE(DataSafe(run.sentDelete, Dest(), d));
     const auto archives = FilesIn(Dest());
-    if (run.result == kResultOk) {
+    // Once the end command went out, the whole file was there and checked:
+    // it is stored, whatever the Vexa answered.
+    if (c.row.then == Then::Finish) {
         ASSERT_TRUE(run.stored);
         EXPECT_TRUE(run.stored->allSafe) << run.boxes.join('\n').toStdString();
         EXPECT_EQ(3u, archives.size());
         EXPECT_TRUE(DataSafe(true, Dest(), d));
         EXPECT_TRUE(SpoolLeftovers(SpoolDirectory()).isEmpty()) << "a stored download leaves its spool";
+        // The Vexa was told it may delete: its data file is kept for good.
+        EXPECT_EQ(!c.keep, DownloadsHold(d.data));
+        EXPECT_EQ(run.result != kResultOk, run.endNotConfirmed) << "an unconfirmed end command is said";
     } else {
         EXPECT_TRUE(archives.empty()) << "a failed download stores nothing";
-        // Only a download whose end command was 83h leaves a spooled copy.
-        const bool spooled = !c.keep && c.row.then == Then::Finish;
-        EXPECT_EQ(spooled, SpoolHolds(SpoolDirectory(), d.data));
-        if (!spooled) {
-            EXPECT_TRUE(SpoolLeftovers(SpoolDirectory()).isEmpty());
-        }
+        EXPECT_TRUE(SpoolLeftovers(SpoolDirectory()).isEmpty());
+        EXPECT_FALSE(DownloadsHold(d.data));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(FaultMatrix, DownloadFaults, ::testing::ValuesIn(Cases()), CaseName);
+
+// Megabytes of junk right behind an answer: the download neither hangs nor
+// keeps them, and whatever becomes of it, nothing is lost.
+TEST(FaultMatrix, AFloodBehindAnAnswerIsNotKept)
+{
+    FaultApp();
+    ClearSpool();
+    const TFaultData& d = FaultData();
+    TTimeout timeout;
+    TempDir dir;
+    const fs::path dest = dir / "dest";
+    fs::create_directories(dest);
+    WriteFileBytes(dir / "data.vexa", d.data);
+    constexpr long kFlood = 32L << 20;
+    VexaSim sim({"--data", (dir / "data.vexa").string(), "--block", std::to_string(kBlock), "--flood",
+                 "81:2:" + std::to_string(kFlood)});
+    ASSERT_TRUE(sim.Ok()) << sim.Error();
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+
+    TTapPort port(sim.Port());
+    TDownloadSetup setup;
+    setup.keepData = false;
+    setup.destination = dest;
+    const TDownloadRun run = RunDownload(port, setup, d.data);
+    ASSERT_TRUE(run.completed);
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, kFlood / 1024 / 2) << "KiB more at the peak";
+
+    EXPECT_TRUE(HasOwnText(run.result));
+    EXPECT_TRUE(run.spooledAtDelete);
+    EXPECT_TRUE(DataSafe(run.sentDelete, dest, d));
+    if (run.result != kResultOk) {
+        EXPECT_EQ("84", sim.Requests().back());
+    }
+    ClearSpool();
+}
 
 // ---- settings and clock ------------------------------------------------------
 

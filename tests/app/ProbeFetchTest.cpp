@@ -64,7 +64,8 @@ TEST(ProbeFetch, ProbePrintsTheTwoValues)
     const RunResult r = RunCli({"probe", "--port", sim.Port()}, 30s);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "Vexa answered: 4660, 43981\n");
-    EXPECT_EQ(sim.Requests(), Strings{"70"});
+    // The handshake's settings mode is ended again.
+    EXPECT_EQ(sim.Requests(), (Strings{"70", "72"}));
 }
 
 TEST(ProbeFetch, FetchCopiesTheDataFileExactlyAndKeepsIt)
@@ -81,6 +82,25 @@ TEST(ProbeFetch, FetchCopiesTheDataFileExactlyAndKeepsIt)
     EXPECT_TRUE(Has(r.out, "Fetched " + std::to_string(bytes.size()) + " bytes")) << r.out;
     EXPECT_TRUE(pellkit::test::ReadFileBytes(out) == bytes);
     ExpectKeptDownload(sim, bytes.size(), 100);
+}
+
+TEST(ProbeFetch, FetchReplacesAFileOnlyWhenTold)
+{
+    TempDir dir;
+    const std::string data = SyntheticData(dir, 1);
+    VexaSim sim({"--data", data});
+    ASSERT_TRUE(sim.Ok()) << sim.Error();
+    const std::string out = (dir / "copy.bin").string();
+    pellkit::test::WriteFileBytes(out, {1, 2, 3});
+    const RunResult refused = RunCli({"fetch", "--port", sim.Port(), "-o", out}, 60s);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(Has(refused.err, "--force")) << refused.err;
+    EXPECT_TRUE(pellkit::test::ReadFileBytes(out) == (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_TRUE(sim.Requests().empty()) << "the Vexa is not touched";
+
+    const RunResult forced = RunCli({"fetch", "--port", sim.Port(), "-o", out, "--force"}, 60s);
+    EXPECT_EQ(forced.exitCode, 0) << forced.err;
+    EXPECT_TRUE(pellkit::test::ReadFileBytes(out) == pellkit::test::ReadFileBytes(data));
 }
 
 TEST(ProbeFetch, FetchCopiesRealDownloadsExactly)

@@ -130,11 +130,11 @@ TEST_F(StoreValidate, StoreFailsClearly)
     EXPECT_EQ(usage.exitCode, 2);
     EXPECT_TRUE(usage.err.contains("--dest")) << usage.err.toStdString();
 
-    // A destination that is gone: the archive is reported, not silently skipped.
+    // A destination that is gone is found before anything is read, as a
+    // download finds it.
     const TRun missing = Cli({"store", file, "--dest", root_.filePath("gone"), "--lang", "3"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(missing.err.startsWith(MessageTextIn(kEnglish, msg::ArchiveWriteFailed) + " M_"))
-        << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.contains(MessageTextIn(kEnglish, msg::DestinationUnusable))) << missing.err.toStdString();
     EXPECT_TRUE(missing.out.isEmpty());
 
     // A damaged data file.

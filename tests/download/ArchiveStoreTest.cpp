@@ -293,7 +293,9 @@ TEST_F(StoreTest, MissingDestinationIsReportedAndNotSafe)
         EXPECT_FALSE(s.allSafe);
         EXPECT_EQ(s.failed, 2);
         const QString card = Name(CardArchiveName(0x0F, "ES00000000000001", "SURNAME", "FIRST", kNow, 0));
-        EXPECT_EQ(rec.messages.first(), MessageText(msg::ArchiveWriteFailed) + " " + card);
+        // The name, then the system's reason.
+        EXPECT_EQ(rec.messages.first(),
+                  MessageText(msg::ArchiveWriteFailed) + " " + card + ": the destination directory does not exist");
         EXPECT_EQ(rec.messages.size(), 2);
     }
 }
@@ -311,17 +313,23 @@ TEST_F(StoreTest, FailedWriteIsReportedLeavesNoHalfArchiveAndTheNextEntryFollows
     const TStoreSummary s = Store(MakeContainer({{{0xA7, MakeCardImage(TCardSpec())}}, {{0xA2, MakeResponse(0x02, 4)}}}));
     const QString card = Name(CardArchiveName(0x0F, "ES00000000000001", "SURNAME", "FIRST", kNow, 0));
     EXPECT_FALSE(s.allSafe);
-    EXPECT_EQ(rec_.messages, QStringList{MessageText(msg::ArchiveWriteFailed) + " " + card});
+    ASSERT_EQ(rec_.messages.size(), 1);
+    EXPECT_TRUE(rec_.messages.first().startsWith(MessageText(msg::ArchiveWriteFailed) + " " + card + ": "))
+        << rec_.messages.first().toStdString();
     EXPECT_EQ(Files(), QStringList{Name(VehicleArchiveName(0, "", "", kNow, 0))});
 }
 
 TEST_F(StoreTest, CardEntryWithSeparatePartsKeepsTheCardAndReportsTheRest)
 {
+    // The extra parts have no archive of their own: they are named as not
+    // archived (the data file keeps them), and the card archive is written.
     const Bytes image = MakeCardImage(TCardSpec());
     const TStoreSummary s = Store(MakeContainer({{{0xA7, image}, {0xA8, {1, 2, 3}}}}));
     const QString card = Name(CardArchiveName(0x0F, "ES00000000000001", "SURNAME", "FIRST", kNow, 0));
     EXPECT_EQ(Files(), QStringList{card});
     EXPECT_EQ(Content(card), AsArray(image));
-    EXPECT_FALSE(s.allSafe);
-    EXPECT_EQ(rec_.messages, QStringList{MessageText(msg::ArchiveWriteFailed) + " " + card});
+    EXPECT_TRUE(s.allSafe);
+    EXPECT_TRUE(rec_.messages.isEmpty());
+    ASSERT_EQ(rec_.notArchived.size(), 1u);
+    EXPECT_EQ(rec_.notArchived.front().why, TNotArchived::PartsNotArchived);
 }

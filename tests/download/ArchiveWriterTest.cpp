@@ -45,6 +45,8 @@ TEST(SafeArchiveName, KeepsNamesInsideTheDestination)
         {"C_x_a\\b.DDD", "C_x_a_b.DDD"},
         {QString("C_\x01\x1F\t\n.DDD"), "C_____.DDD"},
         {QString::fromLatin1("a\0b", 3), "a_b"},
+        // DEL and the C1 codes a terminal may read as escape sequences.
+        {QString::fromLatin1("C_\x7F\x80\x9B\x9F\xA0.DDD"), QString::fromLatin1("C_____\xA0.DDD")},
         {"...", "..."},
         {"/", "_"},
         {"", ""},
@@ -158,6 +160,43 @@ TEST(WriteArchiveFile, NameFromDeviceDataStaysInTheDestination)
 
     for (const QString& refused : {QString(), QString("."), QString("..")})
         EXPECT_EQ(WriteArchiveFile(dest, refused, Bytes{1}).outcome, TArchiveOutcome::Failed) << refused.toStdString();
+}
+
+// A FIFO or anything else but a regular file under the name is never
+// opened (opening a FIFO waits for a writer for ever): the name is taken.
+TEST(WriteArchiveFile, ANameTakenByAFifoIsTakenNotOpened)
+{
+    QTemporaryDir dir;
+    const Bytes bytes{1, 2, 3};
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("A.DDD")).constData(), 0600), 0);
+    TArchiveIndex index(dir.path());
+    const TWriteResult r = WriteArchiveFile(dir.path(), "A.DDD", bytes, {}, 1, &index);
+    EXPECT_EQ(r.outcome, TArchiveOutcome::WrittenUnderOtherName);
+    EXPECT_EQ(r.fileName, "A_2.DDD");
+    EXPECT_EQ(ReadAll(dir.filePath("A_2.DDD")), AsArray(bytes));
+}
+
+// The same bytes under any name of the destination are found; a file of the
+// same size with other bytes is not taken for them.
+TEST(ArchiveIndex, FindsTheSameBytesUnderAnyName)
+{
+    QTemporaryDir dir;
+    const auto put = [&](const char* name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    put("old name.DDD", "abcdef");
+    put("same size.DDD", "abcdeX");
+    put(".hidden", "abcdef");
+    TArchiveIndex index(dir.path());
+    EXPECT_EQ(index.Find(Bytes{'a', 'b', 'c', 'd', 'e', 'f'}), "old name.DDD");
+    EXPECT_EQ(index.Find(Bytes{'z', 'b', 'c', 'd', 'e', 'f'}), "");
+    EXPECT_EQ(index.Find(Bytes{'a', 'b', 'c'}), "");
+    const TWriteResult r = WriteArchiveFile(dir.path(), "new.DDD", Bytes{'a', 'b', 'c', 'd', 'e', 'f'}, {}, 1, &index);
+    EXPECT_EQ(r.outcome, TArchiveOutcome::SkippedIdentical);
+    EXPECT_EQ(r.fileName, "old name.DDD");
+    EXPECT_FALSE(QFile::exists(dir.filePath("new.DDD")));
 }
 
 TEST(WriteArchiveFile, FailedWriteLeavesNoFileBehind)

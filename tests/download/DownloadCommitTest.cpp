@@ -1,11 +1,14 @@
-// What follows a download's last block: stored, then the safety copy removed
-// or kept, then the failure said last.
+// What follows a download's last block: what is stored, where the data file
+// is kept, and what the user is told, for each way a download can end.
+#include "CardImageBuilder.h"
 #include "ContainerBuilder.h"
 #include "StoreRecorder.h"
 #include "uDownloadCommit.h"
+#include "uSpool.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -13,72 +16,192 @@ using namespace pellkit::test;
 
 namespace {
 
-// One VU entry whose archive is written whole (6 bytes, 76 02 ...).
-const Bytes kData{0xF0, 0x0A, 0xF1, 0x08, 0xA2, 0x06, 0x76, 0x02, 1, 2, 3, 4};
+// A card whose identification reads but whose activity ring does not: the
+// ring is shorter than the structure length its application file declares.
+Bytes DamagedCard()
+{
+    ApplicationCounts counts;
+    counts.activityStructureLength = 100;
+    return pellkit::test::MakeCardImage()
+        .AddApplicationIdentification(counts)
+        .AddIdentification(0x0F, "ES00000000000009", "DAMAGED", "RING")
+        .AddDriverActivity(0, 0, Bytes(60, 0))
+        .Image();
+}
+
+// A card entry and a VU entry that both give an archive.
+Bytes GoodData()
+{
+    return MakeContainer({{{0xA7, MakeCardImage(TCardSpec{})}}, {{0xA2, MakeResponse(0x02, 20)}}});
+}
 
 class CommitTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dest_.isValid() && spoolDir_.isValid());
-        spool_ = spoolDir_.filePath(QStringLiteral("download-1.vexa"));
-        QFile f(spool_);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    TDownloadOutcome Outcome(int result, bool withData, bool withSpool) const
+    void SetUp() override { ASSERT_TRUE(dest_.isValid() && data_.isValid()); }
+
+    QString Spool() const { return data_.filePath(QStringLiteral("spool")); }
+    QString Downloads() const { return data_.filePath(QStringLiteral("downloads")); }
+
+    // An outcome as the worker leaves it: the whole file, checked or not,
+    // with the end command that went out and, for 83h, its safety copy.
+    TDownloadOutcome Outcome(const Bytes& data, int result, std::uint8_t end, bool confirmed, bool checked = true)
     {
         TDownloadOutcome o;
         o.result = result;
-        if (withData)
-            o.data = std::make_unique<TMemoryStream>(kData);
-        if (withSpool)
-            o.spoolFile = spool_;
+        o.data = std::make_unique<TMemoryStream>(data);
+        o.checked = checked;
+        o.endCommand = end;
+        o.endConfirmed = confirmed;
+        if (end == 0x83) {
+            const TSpoolWrite w = WriteSpool(data, Spool());
+            EXPECT_TRUE(w.ok) << w.error.toStdString();
+            o.spoolFile = w.path;
+        }
         return o;
     }
-    TStoreOptions Options(const QString& destination) const
+    TCommitSummary Commit(TDownloadOutcome& outcome, const QString& destination = {})
     {
-        TStoreOptions o;
-        o.destination = destination;
-        o.now = [] { return TArchiveTime{2024, 1, 31, 15, 42, 7}; };
-        return o;
+        TCommitOptions o;
+        o.store.destination = destination.isEmpty() ? dest_.path() : destination;
+        o.store.now = [] { return TArchiveTime{2024, 1, 31, 15, 42, 7}; };
+        o.spoolDirectory = Spool();
+        o.downloadsDirectory = Downloads();
+        return CommitDownload(outcome, o, rec_);
     }
+    QStringList Kept() const { return FilesIn(Downloads()); }
+    QStringList Archives() const { return FilesIn(dest_.path()); }
 
     QTemporaryDir dest_;
-    QTemporaryDir spoolDir_;
-    QString spool_;
+    QTemporaryDir data_;
     TDownloadRecorder rec_;
 };
 
 } // namespace
 
-TEST_F(CommitTest, StoresThenLetsTheSafetyCopyGo)
+TEST_F(CommitTest, ADeletedDownloadIsStoredAndItsDataFileKeptInTheDownloadsFolder)
 {
-    TDownloadOutcome outcome = Outcome(0, true, true);
-    const TCommitSummary s = CommitDownload(outcome, Options(dest_.path()), rec_);
+    const Bytes data = GoodData();
+    TDownloadOutcome outcome = Outcome(data, 0, 0x83, true);
+    const TCommitSummary s = Commit(outcome);
     EXPECT_TRUE(s.Complete());
-    EXPECT_EQ(s.store.written, 1);
-    EXPECT_EQ(FilesIn(dest_.path()).size(), 1);
-    EXPECT_FALSE(QFile::exists(spool_));
-    EXPECT_TRUE(rec_.said.isEmpty());
+    EXPECT_EQ(Archives().size(), 2);
+    EXPECT_TRUE(SpoolLeftovers(Spool()).isEmpty());
+    ASSERT_EQ(Kept().size(), 1);
+    EXPECT_EQ(FileBytes(QDir(Downloads()).filePath(Kept().first())), AsArray(data));
+    EXPECT_EQ(rec_.said, QStringList{"downloads " + s.keptCopy});
 }
 
-TEST_F(CommitTest, KeepsTheSafetyCopyWhenNotEverythingWasStored)
+TEST_F(CommitTest, ADownloadNotStoredCompletelyStaysInTheSpool)
 {
-    TDownloadOutcome outcome = Outcome(0, true, true);
-    const TCommitSummary s = CommitDownload(outcome, Options(dest_.filePath("gone")), rec_);
+    TDownloadOutcome outcome = Outcome(GoodData(), 0, 0x83, true);
+    const QString spool = outcome.spoolFile;
+    const TCommitSummary s = Commit(outcome, dest_.filePath("gone"));
     EXPECT_FALSE(s.Complete());
-    EXPECT_TRUE(QFile::exists(spool_));
-    EXPECT_EQ(rec_.said, QStringList{"kept " + spool_});
+    EXPECT_TRUE(QFile::exists(spool));
+    EXPECT_TRUE(Kept().isEmpty());
+    EXPECT_EQ(rec_.said, QStringList{"spool " + spool});
+}
+
+// Whatever became of the end command, a checked file is stored; the user is
+// told the Vexa did not confirm it, and a file it may have deleted is kept.
+TEST_F(CommitTest, AnUnconfirmedEndCommandStillStoresTheData)
+{
+    for (const std::uint8_t end : {0x83, 0x84}) {
+        SCOPED_TRACE(end);
+        QDir(dest_.path()).removeRecursively();
+        QDir().mkpath(dest_.path());
+        QDir(Downloads()).removeRecursively();
+        rec_ = {};
+        TDownloadOutcome outcome = Outcome(GoodData(), -101, end, false);
+        const TCommitSummary s = Commit(outcome);
+        EXPECT_TRUE(s.Complete());
+        EXPECT_EQ(Archives().size(), 2);
+        EXPECT_EQ(Kept().size(), end == 0x83 ? 1 : 0);
+        EXPECT_EQ(rec_.said.last(), "not confirmed " + QString::number(end, 16));
+        EXPECT_FALSE(rec_.said.join(' ').contains("failed"));
+    }
 }
 
 TEST_F(CommitTest, AFailedDownloadStoresNothingAndSaysSoLast)
 {
-    // The Vexa was told to delete, but its answer was lost: the copy stays.
-    TDownloadOutcome outcome = Outcome(-101, false, true);
+    TDownloadOutcome outcome;
+    outcome.result = -101;
     outcome.spoolError = QStringLiteral("disk full");
-    const TCommitSummary s = CommitDownload(outcome, Options(dest_.path()), rec_);
+    const TCommitSummary s = Commit(outcome);
     EXPECT_FALSE(s.Complete());
-    EXPECT_TRUE(FilesIn(dest_.path()).isEmpty());
-    EXPECT_TRUE(QFile::exists(spool_));
-    EXPECT_EQ(rec_.said, (QStringList{"kept " + spool_, "spool failed disk full", "failed -101"}));
+    EXPECT_TRUE(Archives().isEmpty());
+    EXPECT_EQ(rec_.said, (QStringList{"spool failed disk full", "failed -101"}));
+}
+
+TEST_F(CommitTest, AnUnreadableEntryIsKeptWithTheWholeFileWhileTheOthersAreStored)
+{
+    const Bytes data =
+        MakeContainer({{{0xA7, MakeCardImage(TCardSpec{})}}, {{0xA7, DamagedCard()}}, {{0xA2, MakeResponse(0x02, 20)}}});
+    TDownloadOutcome outcome = Outcome(data, -8, 0, false, false);
+    const TCommitSummary s = Commit(outcome);
+    EXPECT_FALSE(s.Complete());
+    EXPECT_EQ(s.unreadable, 1);
+    EXPECT_EQ(Archives().size(), 2);
+    ASSERT_EQ(rec_.store.notArchived.size(), 1u);
+    const TEntryNote& note = rec_.store.notArchived.front();
+    EXPECT_EQ(note.number, 2);
+    EXPECT_EQ(note.why, TNotArchived::Unreadable);
+    EXPECT_EQ(note.imageTag, 0xA7);
+    EXPECT_FALSE(note.detail.isEmpty());
+    ASSERT_EQ(Kept().size(), 1);
+    EXPECT_EQ(FileBytes(s.keptCopy), AsArray(data));
+    EXPECT_EQ(rec_.said, (QStringList{"downloads " + s.keptCopy, "unreadable 1 " + s.keptCopy}));
+}
+
+// Entries that give no archive are named with why; the data file that holds
+// them is kept, by the Vexa (84h) or in the downloads folder (83h).
+TEST_F(CommitTest, EntriesWithoutAnArchiveAreNamedAndTheirBytesKept)
+{
+    const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", "XYZ12345678901234", 1706715720);
+    const Bytes data = MakeContainer({
+        {{0xA7, MakeCardImage(TCardSpec{})}, {0xA9, {1, 2, 3}}},
+        {{0xA1, overview}},
+        {{0xA0, {1, 2, 3}}},
+        {{0xA0, {1}}, {0xA1, overview}},
+        {{0xA7, MakeCardImage(TCardSpec{}.NoIdentification().PadTo(40))}},
+    });
+    for (const std::uint8_t end : {0x84, 0x83}) {
+        SCOPED_TRACE(end);
+        rec_ = {};
+        TDownloadOutcome outcome = Outcome(data, 0, end, true);
+        const TCommitSummary s = Commit(outcome);
+        EXPECT_TRUE(s.Complete());
+        std::vector<std::pair<int, TNotArchived>> notes;
+        for (const TEntryNote& n : rec_.store.notArchived)
+            notes.emplace_back(n.number, n.why);
+        EXPECT_EQ(notes, (std::vector<std::pair<int, TNotArchived>>{{1, TNotArchived::PartsNotArchived},
+                                                                      {2, TNotArchived::OverviewOnly},
+                                                                      {3, TNotArchived::NothingToStore},
+                                                                      {4, TNotArchived::OverviewOnly},
+                                                                      {5, TNotArchived::UnderMinimum}}));
+        EXPECT_TRUE(rec_.store.messages.isEmpty()) << rec_.store.messages.join('\n').toStdString();
+        EXPECT_EQ(rec_.said, QStringList{end == 0x84 ? QStringLiteral("vexa") : "downloads " + s.keptCopy});
+    }
+}
+
+TEST_F(CommitTest, StoringTheSameDataTwiceWritesEachArchiveOnce)
+{
+    // The second time the card's archive is already there, also under another
+    // name (a card read through a VU is named with the current time).
+    TDownloadOutcome first = Outcome(GoodData(), 0, 0x84, true);
+    Commit(first);
+    const QStringList before = Archives();
+    ASSERT_EQ(before.size(), 2);
+    QFile::rename(dest_.filePath(before.first()), dest_.filePath("renamed.DDD"));
+
+    rec_ = {};
+    TDownloadOutcome second = Outcome(GoodData(), 0, 0x84, true);
+    const TCommitSummary s = Commit(second);
+    EXPECT_TRUE(s.Complete());
+    EXPECT_EQ(Archives().size(), 2);
+    EXPECT_EQ(s.store.skippedIdentical, 2);
+    QStringList names;
+    for (const TArchiveReport& r : rec_.store.archives)
+        names << r.fileName;
+    EXPECT_TRUE(names.contains("renamed.DDD")) << names.join(' ').toStdString();
 }

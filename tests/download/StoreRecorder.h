@@ -17,16 +17,19 @@ struct TStoreRecorder : IStoreReporter {
     QStringList messages;
     QStringList status;
     std::vector<TArchiveReport> archives;
+    std::vector<TEntryNote> notArchived;
 
     void InformationBox(const QString& text) override { information << text; }
     void MessageBox(const QString& text) override { messages << text; }
     void StatusLine(const QString& text) override { status << text; }
     void ArchiveStored(const TArchiveReport& report) override { archives.push_back(report); }
+    void EntryNotArchived(const TEntryNote& note) override { notArchived.push_back(note); }
 };
 
 // The commit's reporter: the storage pass's reports, and in order what it
-// said of the safety copy and the download ("kept PATH", "spool failed
-// REASON", "failed CODE").
+// said of the data file and the download ("spool PATH", "downloads PATH",
+// "vexa", "file PATH", "spool failed REASON", "not confirmed 83",
+// "unreadable N PATH", "failed CODE").
 struct TDownloadRecorder : IDownloadReporter {
     TStoreRecorder store;
     QStringList said;
@@ -35,8 +38,25 @@ struct TDownloadRecorder : IDownloadReporter {
     void MessageBox(const QString& text) override { store.MessageBox(text); }
     void StatusLine(const QString& text) override { store.StatusLine(text); }
     void ArchiveStored(const TArchiveReport& report) override { store.ArchiveStored(report); }
-    void SpoolKept(const QString& path) override { said << "kept " + path; }
+    void EntryNotArchived(const TEntryNote& note) override { store.EntryNotArchived(note); }
+    void DataFileKept(TKeptIn where, const QString& path) override
+    {
+        switch (where) {
+        case TKeptIn::Spool: said << "spool " + path; break;
+        case TKeptIn::Downloads: said << "downloads " + path; break;
+        case TKeptIn::Vexa: said << "vexa"; break;
+        case TKeptIn::SourceFile: said << "file " + path; break;
+        }
+    }
     void SpoolFailed(const QString& reason) override { said << "spool failed " + reason; }
+    void EndNotConfirmed(std::uint8_t endCommand, int) override
+    {
+        said << "not confirmed " + QString::number(endCommand, 16);
+    }
+    void UnreadableKept(int entries, const QString& path) override
+    {
+        said << QStringLiteral("unreadable %1 %2").arg(entries).arg(path);
+    }
     void DownloadFailed(int result, const QString&) override { said << "failed " + QString::number(result); }
 };
 

@@ -67,7 +67,7 @@ struct TCase {
     bool keepData;
     int result;
     std::vector<std::uint8_t> commands;
-    bool handedOver;
+    bool handedOver;  // the whole file, for the owner to store what it can
     bool spooled;
 };
 
@@ -94,7 +94,7 @@ TEST_F(ThreadDownloadTest, OutcomesOfOneDownload)
         {"deleted once spooled", {good}, false, 0, plus(ReadCommands(good.size(), 64), {0x83}), true, true},
         {"kept", {good}, true, 0, plus(ReadCommands(good.size(), 64), {0x84}), true, false},
         {"empty file", {Bytes{}}, false, kResultEmptyFile, Cmds({0x80, 0x81, 0x84}), false, false},
-        {"malformed container", {malformed}, false, kResultBadDataFile, ReadCommands(good.size(), 64), false, false},
+        {"malformed container", {malformed}, false, kResultBadDataFile, ReadCommands(good.size(), 64), true, false},
         {"refused block", with([](TVexaScript& s) { s.refuseBlock = 2; }), false, kResultBlockRefused,
          Cmds({0x80, 0x81, 0x81, 0x81, 0x84}), false, false},
         {"silent block keeps the data in the Vexa", with([](TVexaScript& s) { s.silentBlock = 1; }), false,
@@ -110,7 +110,7 @@ TEST_F(ThreadDownloadTest, OutcomesOfOneDownload)
         {"open not answered", with([](TVexaScript& s) { s.silentOpen = true; }), false, kResultBadFrame,
          Cmds({0x80}), false, false},
         {"end command refused", with([](TVexaScript& s) { s.finishStatus = 0x01; }), false, kResultBlockRefused,
-         plus(ReadCommands(good.size(), 64), {0x83}), false, true},
+         plus(ReadCommands(good.size(), 64), {0x83}), true, true},
     };
     ASSERT_EQ(n + 2, ReadCommands(good.size(), 64).size());
 

@@ -220,22 +220,23 @@ struct Progress {
 
 TEST_F(Link, ReadsTheWholeFileAndReportsProgress)
 {
+    // 300 bytes declared, 304 with the outer tag and length.
     const Bytes b1{0xF0, 0x82, 0x01, 0x2C, 0xF1, 0x82, 0x01, 0x28};
     const Bytes b2(200, 0x03);
-    const Bytes b3(100, 0x02);
+    const Bytes b3(96, 0x02);
     FakePort port(Blocks({b1, b2, b3}));
     std::uint16_t v1 = 0, v2 = 0;
     ASSERT_EQ(OpenDataFile(0x01, port, v1, v2), kResultOk);
     TMemoryStream stream;
     Progress p;
     EXPECT_EQ(ReadDataFile(stream, port, p.Callback()), kResultEndOfFile);
-    EXPECT_EQ(p.calls, (std::vector<std::pair<std::int32_t, std::int32_t>>{{300, 8}, {300, 208}, {300, 308}}));
+    EXPECT_EQ(p.calls, (std::vector<std::pair<std::int32_t, std::int32_t>>{{300, 8}, {300, 208}, {300, 304}}));
     Bytes all = b1;
     all.insert(all.end(), b2.begin(), b2.end());
     all.insert(all.end(), b3.begin(), b3.end());
     EXPECT_EQ(stream.Buffer(), all);
     EXPECT_EQ(port.Commands(), (std::vector<std::uint8_t>{0x80, 0x81, 0x81, 0x81, 0x81}));
-    EXPECT_EQ(ReadState().received, 308);
+    EXPECT_EQ(ReadState().received, 304);
     EXPECT_TRUE(ReadState().gotBlock);
 }
 
@@ -284,16 +285,52 @@ TEST_F(Link, EmptyFileAndRefusedBlock)
 
 TEST_F(Link, AVexaThatNeverStopsIsCutOffAtTheFileLimit)
 {
-    // Blocks of 10 bytes for ever; the limit lets exactly three in.
+    // Blocks of 10 bytes for ever, declaring no size; the limit lets exactly three in.
     SetDataFileLimit(30);
     FakePort port([](const Bytes&) { return Response(0x00, Bytes(10, 0x11)); });
     TMemoryStream stream;
     Progress p;
-    EXPECT_EQ(ReadDataFile(stream, port, p.Callback()), kResultBadDataFile);
+    EXPECT_EQ(ReadDataFile(stream, port, p.Callback()), kResultDataFileTooLong);
     SetDataFileLimit(kDefaultDataFileLimit);
     EXPECT_EQ(stream.Size(), 30u);
     EXPECT_EQ(p.calls.size(), 3u);
     EXPECT_EQ(port.Commands().size(), 4u);
+}
+
+TEST_F(Link, AVexaThatSendsMoreThanItsFileDeclaresIsCutOff)
+{
+    // F0 0C: 14 bytes in all. The second block fits exactly, the third would not.
+    const Bytes first{0xF0, 0x0C, 0xF1, 0x0A, 0xA0, 0x08};
+    auto blocks = std::make_shared<int>(0);
+    FakePort port([blocks, first](const Bytes&) {
+        return Response(0x00, (*blocks)++ == 0 ? first : Bytes(4, 0x11));
+    });
+    TMemoryStream stream;
+    EXPECT_EQ(ReadDataFile(stream, port, {}), kResultDataFileTooLong);
+    EXPECT_EQ(stream.Size(), 14u);
+}
+
+TEST_F(Link, BlocksWithoutDataInARowAreADeviceFault)
+{
+    // Empty blocks between data are harmless; a run of them is not.
+    std::vector<Bytes> blocks{{0xF0, 0x00}, {}, {0x01}};
+    for (int i = 0; i < kMaxEmptyBlocksInARow; ++i)
+        blocks.push_back({});
+    FakePort port(Blocks(blocks));
+    TMemoryStream stream;
+    EXPECT_EQ(ReadDataFile(stream, port, {}), kResultEmptyBlocks);
+    EXPECT_EQ(stream.Buffer(), (Bytes{0xF0, 0x00, 0x01}));
+    EXPECT_EQ(port.Commands().size(), 3u + kMaxEmptyBlocksInARow);
+}
+
+TEST_F(Link, AFloodAfterAWholeFrameIsNotKept)
+{
+    ResponseAssembler a;
+    const Bytes frame = Response(0x00, {0x02, 0x03});
+    a.Feed(frame);
+    a.Feed(Bytes(1 << 20, 0x55));
+    EXPECT_FALSE(a.IsComplete());
+    EXPECT_EQ(a.Count(), static_cast<int>(frame.size()) + 1);
 }
 
 TEST_F(Link, BlockIsWrittenAtTheStreamPosition)

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -127,6 +128,28 @@ TEST_F(QtSerial, HangUpEndsTheWaitingExchangeAtOnce)
     EXPECT_THROW(ConfigurationHandshake(port, v1, v2), ESerialPort);
     device.join();
     EXPECT_THROW(ConfigurationHandshake(port, v1, v2), ESerialPort);
+}
+
+// An answer nobody read (the program was killed mid-block) must not be taken
+// for the answer to the next run's first request: opening drops it.
+TEST_F(QtSerial, AnAnswerLeftOnTheLineIsDroppedWhenThePortOpens)
+{
+    // The line stays open elsewhere meanwhile, so the answer waits in its input.
+    const int held = ::open(pty.Slave().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(held, 0);
+    termios raw{};
+    ASSERT_EQ(::tcgetattr(held, &raw), 0);
+    ::cfmakeraw(&raw);
+    ASSERT_EQ(::tcsetattr(held, TCSANOW, &raw), 0);
+    pty.Write(Response(0x00, {0xDE, 0xAD, 0xBE, 0xEF}));
+    std::this_thread::sleep_for(50ms);
+    AttachLink(port);
+    Assembler().Reset();
+    ASSERT_NO_THROW(port.Open());
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Assembler().Count(), 0);
+    port.Close();
+    ::close(held);
 }
 
 TEST_F(QtSerial, MissingOrBusyPortFailsWithTheReason)

@@ -252,7 +252,7 @@ TEST_F(Dialogs, TheClockGoesOutWithoutItsSeconds)
 
     ASSERT_EQ(1u, boxes.boxes.size());
     EXPECT_EQ(TBox::Information, boxes.boxes[0].kind);
-    EXPECT_EQ(MessageText(msg::SettingsSent), boxes.boxes[0].text);
+    EXPECT_EQ(MessageText(msg::ClockSent), boxes.boxes[0].text);
     EXPECT_EQ((std::vector<std::string>{"67", "71", "72"}), sim->Requests());
     EXPECT_EQ((std::vector<std::string>{"0F03080E1E01"}), RequestData(*sim, "71"));
     EXPECT_EQ(1, Setting(QStringLiteral("Vexa/useRealtimeClock")).toInt());
@@ -265,10 +265,12 @@ TEST_F(Dialogs, AClockTheVexaDoesNotTakeIsAnErrorAndTheOptionStaysSaved)
         const char* name;
         std::vector<std::string> sim;
         std::vector<std::string> requests;
+        int result;  // whose text follows the failure, about the clock
     };
     const Case cases[] = {
-        {"no answer to 67h", {"--silent", "67"}, {"67"}},
-        {"write refused, still ended", {"--status", "71=75"}, {"67", "71", "72"}},
+        {"no answer to 67h", {"--silent", "67"}, {"67"}, -101},
+        {"write refused, still ended", {"--status", "71=75"}, {"67", "71", "72"}, -111},
+        {"write refused with 74h", {"--status", "71=74"}, {"67", "71", "72"}, -110},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -286,7 +288,8 @@ TEST_F(Dialogs, AClockTheVexaDoesNotTakeIsAnErrorAndTheOptionStaysSaved)
         EXPECT_EQ(QDialog::Accepted, clock.RunModal(port));
         ASSERT_EQ(1u, boxes.boxes.size());
         EXPECT_EQ(TBox::Error, boxes.boxes[0].kind);
-        EXPECT_EQ(MessageText(msg::SettingsFailed), boxes.boxes[0].text);
+        EXPECT_EQ(MessageText(msg::ClockFailed) + "\n" + SettingsResultText(c.result, true), boxes.boxes[0].text);
+        EXPECT_FALSE(boxes.boxes[0].text.contains(MessageText(msg::DownloadCancelled)));
         EXPECT_EQ(c.requests, sim->Requests());
         EXPECT_EQ(0, Setting(QStringLiteral("Vexa/useRealtimeClock")).toInt());
         EXPECT_TRUE(clock.BitBtn1->isEnabled());

@@ -4,6 +4,7 @@
 
 #include "UiTestSupport.h"
 
+#include "CardImageBuilder.h"
 #include "ContainerBuilder.h"
 #include "LinkFixture.h"
 #include "VexaSim.h"
@@ -217,6 +218,51 @@ TEST_F(DownloadWindow, EveryFailureEndsWithItsOwnText)
         EXPECT_TRUE(Files(dest.path()).isEmpty());
         EXPECT_TRUE(w.btnDownloading->isEnabled());
         EXPECT_EQ(0, w.ProgressBar1->value());
+    }
+}
+
+// A card that cannot be read in full holds back nothing else; the window
+// offers to let the Vexa delete all the same, and does so only when the
+// user agrees, after reading the data once more.
+TEST_F(DownloadWindow, AnUnreadableEntryIsOfferedForDeletion)
+{
+    ApplicationCounts counts;
+    counts.activityStructureLength = 100;
+    const Bytes damaged = pellkit::test::MakeCardImage()
+                              .AddApplicationIdentification(counts)
+                              .AddIdentification(0x0F, "ES00000000000909", "DAMAGED", "RING")
+                              .AddDriverActivity(0, 0, Bytes(60, 0))
+                              .Image();
+    const TCards cards;
+    const Bytes data = MakeContainer({{{0xA7, cards.first}}, {{0xA7, damaged}}});
+    for (const bool agree : {false, true}) {
+        SCOPED_TRACE(agree);
+        boxes.boxes.clear();
+        boxes.answer = agree;
+        QDir(dest.path()).removeRecursively();
+        QDir().mkpath(dest.path());
+        VexaSim sim({"--data", WriteData(data).string()});
+        ASSERT_TRUE(sim.Ok()) << sim.Error();
+        MapCom1(sim.Port());
+        TStartedWindow started(dest.path(), spool.path());
+        TFicheDownloadVexa& w = started.window;
+        w.DownloadsDirectory = home.filePath(QStringLiteral("downloads"));
+        w.cbNePasEffacer->setChecked(false);
+        w.btnDownloading->click();
+        ASSERT_TRUE(WaitForDone(w));
+        // The offer may start a second run.
+        ASSERT_TRUE(WaitForDone(w));
+
+        EXPECT_EQ(1, Files(dest.path()).size());
+        ASSERT_EQ(1, Files(w.DownloadsDirectory).size());
+        const auto question = std::find_if(boxes.boxes.begin(), boxes.boxes.end(),
+                                           [](const TBox& b) { return b.kind == TBox::Question; });
+        ASSERT_NE(question, boxes.boxes.end());
+        EXPECT_TRUE(question->text.contains(QDir::toNativeSeparators(w.DownloadsDirectory)));
+        const auto requests = sim.Requests();
+        EXPECT_EQ(agree ? 1 : 0, std::count(requests.begin(), requests.end(), "83"));
+        EXPECT_EQ(agree ? 2 : 1, std::count(requests.begin(), requests.end(), "80"));
+        EXPECT_TRUE(w.btnDownloading->isEnabled());
     }
 }
 

@@ -29,7 +29,7 @@
 namespace pellkit::test {
 
 struct TBox {
-    enum Kind { Message, Information, Error } kind;
+    enum Kind { Message, Information, Error, Question } kind;
     QString text;
     QWidget* owner = nullptr;
 };
@@ -44,8 +44,14 @@ public:
     void MessageBox(const QString& text, QWidget* owner) override { boxes.push_back({TBox::Message, text, owner}); }
     void InformationBox(const QString& text) override { boxes.push_back({TBox::Information, text, nullptr}); }
     void ErrorBox(const QString& text) override { boxes.push_back({TBox::Error, text, nullptr}); }
+    bool QuestionBox(const QString& text, const QString&, const QString&) override
+    {
+        boxes.push_back({TBox::Question, text, nullptr});
+        return answer;
+    }
 
     std::vector<TBox> boxes;
+    bool answer = false;  // to every question
 };
 
 inline void ClearSettings()

@@ -32,6 +32,11 @@ SimReply SimDevice::Answer(std::uint8_t command)
         break;
     case 0x81: {
         const std::size_t size = deleted_ ? 0 : config_.data.size();
+        if (position_ >= size && config_.endless && !deleted_) {
+            r.data.assign(config_.block, 0x00);
+            position_ += config_.block;
+            break;
+        }
         if (position_ >= size) {
             r.status = 0x83;
             break;
@@ -72,6 +77,8 @@ SimReply SimDevice::Handle(std::uint8_t command, std::span<const std::uint8_t>)
     if (const FaultRule* s = FindRule(rules, FaultKind::Status, command, n)) {
         r.status = static_cast<std::uint8_t>(s->value);
         r.fault = "status";
+    } else if (FindRule(rules, FaultKind::Empty, command, n)) {
+        r.fault = "empty";
     } else {
         r = Answer(command);
     }
@@ -94,5 +101,9 @@ SimReply SimDevice::Handle(std::uint8_t command, std::span<const std::uint8_t>)
     if (config_.noise)
         r.wire = kSimNoise;
     r.wire.insert(r.wire.end(), bytes.begin(), bytes.end());
+    if (const FaultRule* f = FindRule(rules, FaultKind::Flood, command, n)) {
+        r.wire.insert(r.wire.end(), static_cast<std::size_t>(f->value), 0x55);
+        r.fault = "flood";
+    }
     return r;
 }

@@ -7,6 +7,7 @@
 //   72h        status 00h
 //   80h        status 00h and the two values; the next 81h reads from the start
 //   81h        status 00h and the next block; status 83h once the data is exhausted
+//              (with endless, blocks of zeros follow the data for ever)
 //   83h        status 00h; the data file is gone (only in memory: the file given
 //              to --data is never touched), so later reads find it empty
 //   84h        status 00h; the data file is kept
@@ -31,13 +32,14 @@ struct SimConfig {
     std::uint16_t value2 = 0x0200;
     std::vector<FaultRule> rules;
     bool noise = false;
+    bool endless = false;  // the data file never ends
 };
 
 struct SimReply {
     std::uint8_t status = 0;
     std::vector<std::uint8_t> data;   // the answer's data bytes, as intended
     std::vector<std::uint8_t> wire;   // what goes on the line, noise and damage included
-    std::string fault;                // "", "status", "silent", "corrupt", "stall", "hangup"
+    std::string fault;                // "", "status", "silent", "corrupt", "stall", "hangup", "empty", "flood"
     bool hangup = false;              // close the line once wire is sent
     std::vector<std::string> events;  // device state changes: "kept", "deleted"
 };

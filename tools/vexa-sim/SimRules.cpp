@@ -82,7 +82,7 @@ std::optional<FaultRule> ParseFaultRule(FaultKind kind, const std::string& text,
     }
 
     std::vector<std::string> fields = Split(target, ':');
-    if (kind == FaultKind::Stall) {
+    if (kind == FaultKind::Stall || kind == FaultKind::Flood) {
         if (fields.size() < 2 || fields.size() > 3) {
             error = "expected CMD[:N]:K, got '" + text + "'";
             return std::nullopt;

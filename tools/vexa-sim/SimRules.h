@@ -11,19 +11,21 @@
 //   corrupt  CMD[:N]      the answer's checksum byte is wrong
 //   stall    CMD[:N]:K    only the first K bytes of the answer are sent
 //   hangup   CMD[:N]      half the answer is sent, then the line is closed
+//   empty    CMD[:N]      status 00h without data (a block that carries nothing)
+//   flood    CMD[:N]:K    K junk bytes follow the answer
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class FaultKind { Status, Silent, Corrupt, Stall, Hangup };
+enum class FaultKind { Status, Silent, Corrupt, Stall, Hangup, Empty, Flood };
 
 struct FaultRule {
     FaultKind kind = FaultKind::Silent;
     std::uint8_t command = 0;
     int nth = 0;    // 0: every request of the command
-    int value = 0;  // Status: the status byte; Stall: bytes sent
+    int value = 0;  // Status: the status byte; Stall: bytes sent; Flood: junk bytes
 };
 
 // Parses one option value; on failure returns nothing and sets error.

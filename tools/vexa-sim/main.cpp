@@ -76,7 +76,11 @@ int Serve(const QStringList& args)
     const QCommandLineOption stall("stall", "Send only the first K bytes of the answer to CMD.", "CMD[:N]:K");
     const QCommandLineOption hangup("hangup", "Close the line halfway through the answer to CMD, then open a new pty.",
                                     "CMD[:N]");
-    p.addOptions({data, block, bps, link, journal, values, status, silent, corrupt, noise, stall, hangup});
+    const QCommandLineOption empty("empty", "Answer CMD with status 00h and no data.", "CMD[:N]");
+    const QCommandLineOption flood("flood", "Send K junk bytes after the answer to CMD.", "CMD[:N]:K");
+    const QCommandLineOption endless("endless", "Never end the data file: blocks of zeros follow it for ever.");
+    p.addOptions({data, block, bps, link, journal, values, status, silent, corrupt, noise, stall, hangup, empty, flood,
+                  endless});
     if (!p.parse(args))
         return Fail(p.errorText() + "\nRun 'vexa-sim serve --help' for the options.", 2);
     if (p.isSet("help")) {
@@ -112,7 +116,9 @@ int Serve(const QStringList& args)
                                                                      {&silent, FaultKind::Silent},
                                                                      {&corrupt, FaultKind::Corrupt},
                                                                      {&stall, FaultKind::Stall},
-                                                                     {&hangup, FaultKind::Hangup}};
+                                                                     {&hangup, FaultKind::Hangup},
+                                                                     {&empty, FaultKind::Empty},
+                                                                     {&flood, FaultKind::Flood}};
     for (const auto& [opt, kind] : kinds) {
         for (const QString& v : p.values(*opt)) {
             std::string why;
@@ -123,6 +129,7 @@ int Serve(const QStringList& args)
         }
     }
     o.device.noise = p.isSet(noise);
+    o.device.endless = p.isSet(endless);
     o.link = p.value(link).toStdString();
     o.journal = p.value(journal).toStdString();
     return RunServer(o);

@@ -165,6 +165,9 @@ QString CliResultText(int code)
     case kResultEmptyFile: return QStringLiteral("the Vexa's data file is empty");
     case kResultCancelled: return QStringLiteral("cancelled by the user (for a clock write: the Vexa refused the date and time, status 74h)");
     case kResultClockRefused75: return QStringLiteral("the Vexa refused the date and time (status 75h)");
+    case kResultDataFileTooLong:
+        return QStringLiteral("the Vexa sent more data than its data file declares, or than a Vexa holds");
+    case kResultEmptyBlocks: return QStringLiteral("the Vexa sent block after block without data");
     default: return QStringLiteral("unexpected result code");
     }
 }
@@ -197,14 +200,15 @@ std::function<void(const QString&)> VerboseLines(const QCommandLineParser& parse
     };
 }
 
-int ReportSettingsResult(int result)
+int ReportSettingsResult(int result, bool clock)
 {
     if (result != 0) {
-        QTextStream(stderr) << MessageText(msg::SettingsFailed) << '\n';
-        PrintResultError(result);
+        QTextStream(stderr) << MessageText(clock ? msg::ClockFailed : msg::SettingsFailed) << '\n';
+        const QString text = SettingsResultText(result, clock); // before a line is begun: it may throw
+        QTextStream(stderr) << "error " << result << ": " << text << '\n';
         return kExitFailed;
     }
-    QTextStream(stdout) << MessageText(msg::SettingsSent) << '\n';
+    QTextStream(stdout) << MessageText(clock ? msg::ClockSent : msg::SettingsSent) << '\n';
     return kExitOk;
 }
 

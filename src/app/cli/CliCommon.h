@@ -53,8 +53,9 @@ void PrintResultError(int code, const QString& detail = {});
 // The steps of a settings or clock flow on stderr with --verbose, else none.
 std::function<void(const QString&)> VerboseLines(const QCommandLineParser& parser);
 // The end of a settings or clock flow: the catalogue's success line on
-// stdout, or its failure line and the result on stderr. The exit status.
-int ReportSettingsResult(int result);
+// stdout, or its failure line and the result on stderr, in words about the
+// settings or the clock. The exit status.
+int ReportSettingsResult(int result, bool clock);
 
 // ---- interface language ----------------------------------------------------------
 

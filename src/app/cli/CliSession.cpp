@@ -41,6 +41,8 @@ TDownloadOutcome RunCliSession(const QString& portName, const TCliSession& sessi
     TThreadDownload worker(number, *port, session.keepData, number);
     worker.setAutoDelete(false);
     worker.SetCheckData(session.checkData);
+    if (!session.confirmedCopy.isEmpty())
+        worker.SetConfirmedCopy(session.confirmedCopy);
     TProgressBar bar;
     QEventLoop loop;
     QObject::connect(&worker, &TThreadDownload::DownloadProgress, &loop,

@@ -11,6 +11,8 @@ struct TCliSession {
     // Check the data file before the end command, as a download does; fetch
     // copies it as it is.
     bool checkData = true;
+    // Instead of the check: delete only when the data is this file's bytes.
+    QString confirmedCopy;
 };
 
 // Runs one session on the port given as COMn (through the worker's own COM

@@ -2,6 +2,7 @@
 
 #include "CliCommon.h"
 
+#include "uCommitTexts.h"
 #include "uMessageCodes.h"
 #include "uTranslation.h"
 
@@ -52,9 +53,14 @@ void TCliReporter::ArchiveStored(const TArchiveReport& report)
     }
 }
 
-void TCliReporter::SpoolKept(const QString& path)
+void TCliReporter::EntryNotArchived(const TEntryNote& note)
 {
-    QTextStream(stderr) << "warning: " << MessageText(msg::SpoolLeftover).arg(path) << '\n';
+    QTextStream(stderr) << "note: " << EntryNoteText(note) << '\n';
+}
+
+void TCliReporter::DataFileKept(TKeptIn where, const QString& path)
+{
+    QTextStream(stderr) << (where == TKeptIn::Spool ? "warning: " : "note: ") << KeptText(where, path) << '\n';
 }
 
 void TCliReporter::SpoolFailed(const QString& reason)
@@ -62,7 +68,24 @@ void TCliReporter::SpoolFailed(const QString& reason)
     QTextStream(stderr) << "warning: " << MessageText(msg::SpoolFailed).arg(reason) << '\n';
 }
 
+void TCliReporter::EndNotConfirmed(std::uint8_t endCommand, int result)
+{
+    QTextStream(stderr) << "warning: " << EndNotConfirmedText(endCommand) << " (" << CliResultText(result) << ")\n";
+}
+
+void TCliReporter::UnreadableKept(int entries, const QString& path)
+{
+    QTextStream(stderr) << "error: " << UnreadableKeptText(entries, path) << '\n';
+}
+
 void TCliReporter::DownloadFailed(int result, const QString& portError) { PrintResultError(result, portError); }
+
+TCommitOptions CommitOptions(const TStoreOptions& store)
+{
+    TCommitOptions options;
+    options.store = store;
+    return options;
+}
 
 void AddStoreOptions(QCommandLineParser& parser)
 {

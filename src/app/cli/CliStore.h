@@ -17,10 +17,17 @@ public:
     void MessageBox(const QString& text) override;
     void StatusLine(const QString& text) override;
     void ArchiveStored(const TArchiveReport& report) override;
-    void SpoolKept(const QString& path) override;
+    void EntryNotArchived(const TEntryNote& note) override;
+    void DataFileKept(TKeptIn where, const QString& path) override;
     void SpoolFailed(const QString& reason) override;
+    void EndNotConfirmed(std::uint8_t endCommand, int result) override;
+    void UnreadableKept(int entries, const QString& path) override;
     void DownloadFailed(int result, const QString& portError) override;
 };
+
+// The commit's options from the store options, with the per-user spool and
+// downloads folders.
+TCommitOptions CommitOptions(const TStoreOptions& store);
 
 // Adds --dest, --card-format and --vu-format.
 void AddStoreOptions(QCommandLineParser& parser);

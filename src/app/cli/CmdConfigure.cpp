@@ -7,7 +7,10 @@
 #include "CliCommon.h"
 
 #include "uDeviceFlows.h"
+#include "uLocalization.h"
+#include "uMessageCodes.h"
 #include "uQtSerialPort.h"
+#include "uTranslation.h"
 
 #include <QTextStream>
 
@@ -17,14 +20,51 @@ struct TSwitch {
     const char* option;
     const char* what;
     bool TVexaSettings::*field;
+    bool TSavedVexaSettings::*saved;
+    bool byDefault;
 };
 
 const TSwitch kSwitches[] = {
-    {"activities", "activities", &TVexaSettings::activities},
-    {"events", "events and faults", &TVexaSettings::events},
-    {"speed", "detailed speed", &TVexaSettings::speed},
-    {"technical", "technical data", &TVexaSettings::technicalData},
+    {"activities", "activities", &TVexaSettings::activities, &TSavedVexaSettings::activities, true},
+    {"events", "events and faults", &TVexaSettings::events, &TSavedVexaSettings::events, true},
+    {"speed", "detailed speed", &TVexaSettings::speed, &TSavedVexaSettings::speed, false},
+    {"technical", "technical data", &TVexaSettings::technicalData, &TSavedVexaSettings::technicalData, false},
 };
+
+const char* Origin(bool given, bool saved) { return given ? "given" : saved ? "saved" : "default"; }
+
+QString ModeText(int mode)
+{
+    if (mode == 0)
+        return QStringLiteral("since the previous download");
+    if (mode == 1)
+        return QStringLiteral("total");
+    return QStringLiteral("last %1 days").arg(mode);
+}
+
+QString VexaLanguageText(int entry)
+{
+    if (entry < 0 || entry >= kVexaLanguageCount)
+        return QStringLiteral("none");
+    return QStringLiteral("%1 (%2)").arg(entry).arg(MessageTextIn(lang::English, msg::kVexaLanguageCodes[entry]));
+}
+
+// What goes to the Vexa, and where each value came from: a value the user
+// never chose must not go unnoticed.
+void PrintSettings(const TVexaSettings& s, const TSavedVexaSettings& saved, const QCommandLineParser& parser)
+{
+    QTextStream err(stderr);
+    const auto line = [&](const QString& what, const QString& value, const char* origin) {
+        err << "  " << what.leftJustified(18) << value.leftJustified(30) << origin << '\n';
+    };
+    err << "Sending to the Vexa:\n";
+    line(QStringLiteral("Vexa language"), VexaLanguageText(s.vexaLanguage),
+         Origin(parser.isSet(QStringLiteral("vexa-language")), saved.vexaLanguage));
+    line(QStringLiteral("mode"), ModeText(s.mode), Origin(parser.isSet(QStringLiteral("mode")), saved.mode));
+    for (const TSwitch& sw : kSwitches)
+        line(QString::fromLatin1(sw.what), s.*sw.field ? QStringLiteral("on") : QStringLiteral("off"),
+             Origin(parser.isSet(QString::fromLatin1(sw.option)), saved.*sw.saved));
+}
 
 std::optional<bool> OnOff(const QString& value)
 {
@@ -46,14 +86,16 @@ int RunConfigure(const QStringList& args)
     AddPortOption(parser);
     parser.addOption({QStringLiteral("vexa-language"),
                       QStringLiteral("Language of the Vexa's display: its entry 0 to 22 (0 French, 1 English, "
-                                     "...), or 'none'."),
+                                     "...), or 'none' (default: saved, else 0)."),
                       QStringLiteral("N")});
     parser.addOption({QStringLiteral("mode"),
-                      QStringLiteral("since-previous, total, or the number of last days (2 to 255)."),
+                      QStringLiteral("since-previous, total, or the number of last days (2 to 255) (default: "
+                                     "saved, else the last 2 days)."),
                       QStringLiteral("MODE")});
     for (const TSwitch& s : kSwitches)
         parser.addOption({QString::fromLatin1(s.option),
-                          QStringLiteral("Fetch %1: on or off.").arg(QString::fromLatin1(s.what)),
+                          QStringLiteral("Fetch %1: on or off (default: saved, else %2).")
+                              .arg(QString::fromLatin1(s.what), s.byDefault ? QStringLiteral("on") : QStringLiteral("off")),
                           QStringLiteral("on|off")});
     parser.addOption({QStringLiteral("verbose"), QStringLiteral("Show each exchange's result.")});
     AddLanguageOption(parser);
@@ -63,7 +105,8 @@ int RunConfigure(const QStringList& args)
     const QString command = args.first();
 
     // As the dialog shows the saved values.
-    TVexaSettings settings = LoadVexaSettings();
+    TSavedVexaSettings saved;
+    TVexaSettings settings = LoadVexaSettings(nullptr, &saved);
     settings.mode = DialogMode(settings.mode);
     settings.vexaLanguage = DialogVexaLanguage(settings.vexaLanguage);
 
@@ -101,10 +144,11 @@ int RunConfigure(const QStringList& args)
         settings.*s.field = *on;
     }
 
+    PrintSettings(settings, saved, parser);
     if (!SaveVexaSettings(settings))
         QTextStream(stderr) << "pellkit-cli " << command << ": the settings could not be saved\n";
 
     TQtSerialPort port;
     const int result = SendSettings(port, portName, settings, VerboseLines(parser));
-    return ReportSettingsResult(result);
+    return ReportSettingsResult(result, false);
 }

@@ -10,6 +10,8 @@
 
 #include "uArchiveStore.h"
 #include "uArchiveWriter.h"
+#include "uArdoVexa.h"
+#include "uCommitTexts.h"
 #include "uLocalization.h"
 #include "uMessageCodes.h"
 #include "uSpool.h"
@@ -27,7 +29,7 @@ void ReportSpoolLeftovers()
         SetCurrentLanguage(VexaSettings()->value(QStringLiteral("Language"), lang::English).toInt());
     const QString text = MessageText(msg::SpoolLeftover); // before a line is begun: it may throw
     for (const QString& f : files)
-        QTextStream(stderr) << "warning: " << text.arg(f) << '\n';
+        QTextStream(stderr) << "warning: " << TextWithPath(text, f) << '\n';
 }
 
 int RunDownload(const QStringList& args)
@@ -42,6 +44,11 @@ int RunDownload(const QStringList& args)
     AddStoreOptions(parser);
     parser.addOption({QStringLiteral("delete"),
                       QStringLiteral("Let the Vexa delete its data file once the data is safe.")});
+    parser.addOption({QStringLiteral("force-delete"),
+                      QStringLiteral("As --delete, and when entries of the data file cannot be read, let the Vexa "
+                                     "delete it all the same once the whole file is kept in the downloads folder "
+                                     "(the Vexa's data is read once more and must match it). The unreadable "
+                                     "entries then exist only there.")});
     parser.addOption({QStringLiteral("verbose"), QStringLiteral("Show the check pass's diagnostic lines.")});
     AddLanguageOption(parser);
     QString portName;
@@ -60,7 +67,35 @@ int RunDownload(const QStringList& args)
     }
 
     InstallInterruptHandler();
-    TDownloadOutcome outcome = RunCliSession(portName, {.keepData = !parser.isSet(QStringLiteral("delete"))});
+    const bool forceDelete = parser.isSet(QStringLiteral("force-delete"));
+    TCliSession session;
+    session.keepData = !parser.isSet(QStringLiteral("delete")) && !forceDelete;
+    TDownloadOutcome outcome = RunCliSession(portName, session);
     TCliReporter reporter;
-    return CommitDownload(outcome, *options, reporter).Complete() ? kExitOk : kExitFailed;
+    const TCommitSummary summary = CommitDownload(outcome, CommitOptions(*options), reporter);
+    if (summary.Complete())
+        return kExitOk;
+    if (summary.unreadable == 0 || summary.keptCopy.isEmpty())
+        return kExitFailed;
+    if (!forceDelete) {
+        QTextStream(stderr) << "pellkit-cli " << command
+                            << ": to let the Vexa delete its data all the same, run the download again with "
+                               "--force-delete\n";
+        return kExitFailed;
+    }
+    // The user lets the unreadable entries go from the Vexa: its data is
+    // read once more and deleted only if it is the file kept on disk.
+    TCliSession confirm;
+    confirm.keepData = false;
+    confirm.confirmedCopy = summary.keptCopy;
+    const TDownloadOutcome again = RunCliSession(portName, confirm);
+    if (again.result == kResultOk) {
+        QTextStream(stderr) << "note: " << TextWithPath(MessageText(msg::DeletedAnyway), summary.keptCopy) << '\n';
+    } else if (again.result == kResultBadDataFile) {
+        QTextStream(stderr) << "error: " << TextWithPath(MessageText(msg::DeleteAnywayMismatch), summary.keptCopy)
+                            << '\n';
+    } else {
+        PrintResultError(again.result, again.portError);
+    }
+    return kExitFailed;
 }

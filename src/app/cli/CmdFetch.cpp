@@ -41,6 +41,7 @@ int RunFetch(const QStringList& args)
     AddPortOption(parser);
     parser.addOption({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("The file to write."),
                       QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("force"), QStringLiteral("Replace FILE when it exists.")});
     QString portName;
     if (const auto done = ParsePortCommand(parser, args, false, portName))
         return *done;
@@ -49,6 +50,11 @@ int RunFetch(const QStringList& args)
     if (output.isEmpty())
         return UsageError(command, QStringLiteral("--output is required"));
 
+    if (QFileInfo::exists(output) && !QFileInfo(output).isDir() && !parser.isSet(QStringLiteral("force"))) {
+        QTextStream(stderr) << "pellkit-cli " << command << ": " << output
+                            << " exists; give --force to replace it\n";
+        return kExitFailed;
+    }
     // Fail on an unwritable destination before the Vexa is touched.
     QSaveFile file(output);
     if (QFileInfo(output).isDir() || !file.open(QIODevice::WriteOnly)) {
@@ -59,7 +65,9 @@ int RunFetch(const QStringList& args)
     }
 
     InstallInterruptHandler();
-    const TDownloadOutcome outcome = RunCliSession(portName, {.keepData = true, .checkData = false});
+    TCliSession session;
+    session.checkData = false;
+    const TDownloadOutcome outcome = RunCliSession(portName, session);
     if (outcome.result != kResultOk || !outcome.data) {
         PrintError(outcome.linkResult, outcome.portError);
         return kExitFailed;

@@ -11,7 +11,8 @@
 int RunProbe(const QStringList& args)
 {
     QCommandLineParser parser;
-    SetUpParser(parser, QStringLiteral("Runs the configuration handshake with the Vexa and prints its two values."));
+    SetUpParser(parser, QStringLiteral("Runs the configuration handshake with the Vexa, prints its two values "
+                                       "and ends the settings mode again."));
     AddPortOption(parser);
     QString portName;
     if (const auto done = ParsePortCommand(parser, args, false, portName))
@@ -24,6 +25,9 @@ int RunProbe(const QStringList& args)
     int code = kResultOk;
     try {
         code = ConfigurationHandshake(port, value1, value2);
+        // The handshake put the Vexa in settings mode: leave it again.
+        if (code == kResultOk)
+            EndSettings(port);
     } catch (const ESerialPort& e) {
         port.Close();
         PrintError(kResultBadFrame, QString::fromLocal8Bit(e.what()));

@@ -59,5 +59,5 @@ int RunSetClock(const QStringList& args)
 
     TQtSerialPort port;
     const int result = SendClock(port, portName, moment, deviceClock, VerboseLines(parser));
-    return ReportSettingsResult(result);
+    return ReportSettingsResult(result, true);
 }

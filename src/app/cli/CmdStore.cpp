@@ -7,9 +7,14 @@
 #include "CliStore.h"
 
 #include "uArchiveStore.h"
+#include "uArchiveWriter.h"
+#include "uDownloadCommit.h"
+#include "uMessageCodes.h"
 #include "uSpool.h"
+#include "uTranslation.h"
 
 #include <QCommandLineParser>
+#include <QTextStream>
 
 int RunStore(const QStringList& args)
 {
@@ -28,13 +33,21 @@ int RunStore(const QStringList& args)
     if (!options)
         return kExitUsage;
 
+    if (TestDestination(options->destination)) {
+        QTextStream(stderr) << "pellkit-cli " << args.first() << ": " << MessageText(msg::DestinationUnusable) << '\n';
+        return kExitFailed;
+    }
     auto bytes = ReadInputFile(args.first(), file);
     if (!bytes)
         return kExitFailed;
-    TMemoryStream stream(std::move(*bytes));
+    // Stored as a download is: a spool file stored completely goes on to the
+    // downloads folder.
+    TDownloadOutcome outcome;
+    outcome.result = 0;
+    outcome.data = std::make_unique<TMemoryStream>(std::move(*bytes));
+    outcome.sourceFile = file;
+    if (IsSpoolFile(file))
+        outcome.spoolFile = file;
     TCliReporter reporter;
-    const TStoreSummary summary = StoreContainer(stream, *options, reporter);
-    if (summary.allSafe)
-        ForgetSpooled(file); // a spooled download, now stored, is done
-    return summary.allSafe ? kExitOk : kExitFailed;
+    return CommitDownload(outcome, CommitOptions(*options), reporter).Complete() ? kExitOk : kExitFailed;
 }
