@@ -5,11 +5,14 @@
 #include "Bench.h"
 #include "BenchSupport.h"
 
-#include "SimPack.h"
+#include "ContainerBuilder.h"
 #include "uContainerSplit.h"
 
 #include <cstdio>
 #include <fstream>
+
+using pellkit::test::Bytes;
+using pellkit::test::MakeElement;
 
 int RunMakeData(int argc, char** argv)
 {

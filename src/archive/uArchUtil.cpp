@@ -1,5 +1,7 @@
 #include "uArchUtil.h"
 
+#include "u1bUtils.h"
+
 #include <array>
 #include <ctime>
 
@@ -12,17 +14,6 @@ constexpr std::array<const char*, 52> kNations = {
     "I",   "IRL", "IS",  "KZ",  "L",   "LT",  "LV",  "M",   "MC",  "MD",  "MK",  "N",   "NL",
     "P",   "PL",  "RO",  "RSM", "RUS", "S",   "SK",  "SLO", "TM",  "TR",  "UA",  "V",   "YU",
 };
-
-std::string Trim(const std::string& text)
-{
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= 0x20)
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 0x20)
-        --last;
-    return text.substr(first, last - first);
-}
 
 std::string Digits(int value, int width)
 {
@@ -39,7 +30,7 @@ std::string Digits(int value, int width)
 // The registration of the compact names: exactly 13 characters.
 std::string Registration13(const std::string& registration)
 {
-    return (Trim(registration) + std::string(13, '_')).substr(0, 13);
+    return (Trim8(registration) + std::string(13, '_')).substr(0, 13);
 }
 
 } // namespace
@@ -175,7 +166,7 @@ std::string VehicleArchiveName(std::uint8_t nation, const std::string& registrat
         name = MapNameChars(NationCode3(nation) + Registration13(registration) + StampShort(when)) + ".V1B";
         break;
     case 2:
-        name = "V_" + Trim(registration) + "_" + NationCode3(nation) + StampLong(when) + ".TGD";
+        name = "V_" + Trim8(registration) + "_" + NationCode3(nation) + StampLong(when) + ".TGD";
         break;
     case 3:
         name = MapNameChars(NationCode3(nation) + Registration13(registration) + StampCompact(when)) + ".ESM";

@@ -109,14 +109,15 @@ std::optional<TTrustedKey> ReadTestRootKey(const std::filesystem::path& director
 
 } // namespace
 
-std::string HexText(std::span<const std::uint8_t> bytes)
+std::string HexText(std::span<const std::uint8_t> bytes, std::string_view after)
 {
     static const char kHex[] = "0123456789ABCDEF";
     std::string text;
-    text.reserve(bytes.size() * 2);
+    text.reserve(bytes.size() * (2 + after.size()));
     for (std::uint8_t byte : bytes) {
         text += kHex[byte >> 4];
         text += kHex[byte & 0x0F];
+        text += after;
     }
     return text;
 }

@@ -20,6 +20,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline constexpr std::size_t kRawCertificateSize = 194;
@@ -147,5 +148,6 @@ bool Sha1Digest(std::span<const std::uint8_t> data, std::span<std::uint8_t, kSha
 bool VerifySignature(std::span<const std::uint8_t> data, std::span<const std::uint8_t, kRsaBlockSize> signature,
                      const TCertificate& signer);
 
-// Upper-case hex of bytes, no separators.
-std::string HexText(std::span<const std::uint8_t> bytes);
+// Upper-case hex of bytes: two digits per byte, each followed by after
+// (nothing by default). The one hex writer of the core.
+std::string HexText(std::span<const std::uint8_t> bytes, std::string_view after = {});

@@ -210,6 +210,15 @@ void SetDataFileLimit(std::int32_t bytes) { g_fileLimit = bytes; }
 
 const TReadState& ReadState() { return g_read; }
 
+void ResetLinkState()
+{
+    Assembler().Reset();
+    g_read = TReadState{};
+    LinkCancel = false;
+    g_timeoutMs = kDefaultExchangeTimeout.count();
+    g_fileLimit = kDefaultDataFileLimit;
+}
+
 // ---- payloads --------------------------------------------------------------
 
 std::vector<std::uint8_t> SettingsPayload(int language, int mode, bool activities, bool events, bool speed,

@@ -134,6 +134,12 @@ struct TReadState {
 };
 const TReadState& ReadState();
 
+// Puts all of the above back as the program starts: an empty assembler, no
+// read state, no cancel, the default response and data-file limits.  The
+// state stays module-wide; this is for tests, which share one process and
+// must not inherit it from each other.  Never while an exchange runs.
+void ResetLinkState();
+
 // A local calendar date and time as the caller's clock gives it.
 struct TVexaDateTime {
     int year = 2000;

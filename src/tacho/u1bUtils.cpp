@@ -1,5 +1,7 @@
 #include "u1bUtils.h"
 
+#include "uCertificates.h"
+
 #include <cstring>
 
 ETachoError::ETachoError(const std::string& what, std::size_t offset)
@@ -29,17 +31,6 @@ template <std::size_t N> void WriteBigEndian(TMemoryStream& stream, std::uint32_
     stream.Write(buffer, N);
 }
 
-std::string HexDigits(std::uint32_t value, int digits)
-{
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i) {
-        text[static_cast<std::size_t>(i)] = kHex[value & 0xF];
-        value >>= 4;
-    }
-    return text;
-}
-
 } // namespace
 
 void ReadByte(TMemoryStream& stream, std::uint8_t& value) { value = static_cast<std::uint8_t>(ReadBigEndian<1>(stream)); }
@@ -58,16 +49,7 @@ void WriteWord(TMemoryStream& stream, std::uint16_t value) { WriteBigEndian<2>(s
 void WriteLongWord(TMemoryStream& stream, std::uint32_t value) { WriteBigEndian<4>(stream, value); }
 void WriteBytes(TMemoryStream& stream, const std::uint8_t* bytes, std::size_t n) { stream.Write(bytes, n); }
 
-std::string BytesToHex(std::span<const std::uint8_t> bytes)
-{
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    for (std::uint8_t byte : bytes) {
-        text += HexDigits(byte, 2);
-        text += ' ';
-    }
-    return text;
-}
+std::string BytesToHex(std::span<const std::uint8_t> bytes) { return HexText(bytes, " "); }
 
 std::string Trim8(const std::string& text)
 {
@@ -90,9 +72,24 @@ std::string NameToText(std::span<const std::uint8_t> bytes)
     return bytes.empty() ? std::string() : BytesToText(bytes.subspan(1));
 }
 
-std::string Hex2(std::uint8_t value) { return HexDigits(value, 2); }
-std::string Hex4(std::uint16_t value) { return HexDigits(value, 4); }
-std::string Hex8(std::uint32_t value) { return HexDigits(value, 8); }
+std::string Hex2(std::uint8_t value)
+{
+    const std::uint8_t bytes[] = {value};
+    return HexText(bytes);
+}
+
+std::string Hex4(std::uint16_t value)
+{
+    const std::uint8_t bytes[] = {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
+    return HexText(bytes);
+}
+
+std::string Hex8(std::uint32_t value)
+{
+    const std::uint8_t bytes[] = {static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
+                                  static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
+    return HexText(bytes);
+}
 
 std::wstring Widen8(const std::string& text)
 {

@@ -70,3 +70,20 @@ public:
     // (none for a leaf). An index out of range leaves both untouched.
     virtual void GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const = 0;
 };
+
+// For GetItem: a leaf caption; an empty text means "index out of range,
+// leave both untouched".
+inline void SetLeaf(const std::string& text, std::wstring& caption, TvtInfoProvide*& child)
+{
+    if (text.empty())
+        return;
+    caption = Widen8(text);
+    child = nullptr;
+}
+
+// For GetItem: a caption whose child is node.
+inline void SetNode(const char* text, TvtInfoProvide* node, std::wstring& caption, TvtInfoProvide*& child)
+{
+    caption = Widen8(text);
+    child = node;
+}

@@ -7,7 +7,6 @@
 #include <cstring>
 
 using card1b::Field;
-using card1b::SetLeaf;
 
 std::size_t T1BActivityStream::Read(void* buffer, std::size_t count)
 {

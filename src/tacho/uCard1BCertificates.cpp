@@ -2,13 +2,11 @@
 
 namespace {
 
-void CertificateItem(const std::uint8_t (&data)[kCertificateSize], int index, std::wstring& caption,
+void CertificateItem(const std::uint8_t (&data)[kRawCertificateSize], int index, std::wstring& caption,
                      TvtInfoProvide*& child)
 {
-    if (index != 0)
-        return;
-    caption = Widen8("data : " + BytesToHex(data));
-    child = nullptr;
+    if (index == 0)
+        SetLeaf("data : " + BytesToHex(data), caption, child);
 }
 
 } // namespace

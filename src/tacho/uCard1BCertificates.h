@@ -2,11 +2,9 @@
 // Certificates as the card stores them: 194 raw bytes, opened elsewhere.
 
 #include "u1bUtils.h"
+#include "uCertificates.h"
 
-#include <cstddef>
 #include <cstdint>
-
-inline constexpr std::size_t kCertificateSize = 194;
 
 class TCardCertificate : public TvtInfoProvide {
 public:
@@ -15,7 +13,7 @@ public:
     int ItemCount() const override { return 1; }
     void GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const override;
 
-    std::uint8_t data[kCertificateSize] = {};
+    std::uint8_t data[kRawCertificateSize] = {};
 };
 
 class TMemberStateCertificate : public TvtInfoProvide {
@@ -25,5 +23,5 @@ public:
     int ItemCount() const override { return 1; }
     void GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const override;
 
-    std::uint8_t data[kCertificateSize] = {};
+    std::uint8_t data[kRawCertificateSize] = {};
 };

@@ -3,8 +3,6 @@
 #include "uCard1BItems.h"
 
 using card1b::Field;
-using card1b::SetLeaf;
-using card1b::SetNode;
 
 void TControlCardNumber::LoadFromStream(TMemoryStream& stream)
 {

@@ -2,6 +2,8 @@
 
 #include "uCard1BFile.h"
 
+TEFFile::TEFFile(int slot) : fid_(T1BDriverCard::FidOfSlot(slot)), name_(T1BDriverCard::SlotName(slot)) {}
+
 void TEFFile::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     if (HasSignature && index == ItemCount() - 1) {
@@ -17,32 +19,32 @@ void TEFFile::ReadSignature(TMemoryStream& stream)
 }
 
 TEF_ICC::TEF_ICC(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_ICC", "CardIccIdentification", false, card)
+    : TEFRecordFile(T1BDriverCard::kICC, "CardIccIdentification", false, card)
 {
 }
 
 TEF_IC::TEF_IC(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_IC", "CardChipIdentification", false, card)
+    : TEFRecordFile(T1BDriverCard::kIC, "CardChipIdentification", false, card)
 {
 }
 
 TEF_Application_Identification::TEF_Application_Identification(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Application_Identification", "DriverCardApplicationIdentification", true, card)
+    : TEFRecordFile(T1BDriverCard::kApplicationIdentification, "DriverCardApplicationIdentification", true, card)
 {
 }
 
 TEF_Card_Certificate::TEF_Card_Certificate(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Card_Certificate", "CardCertificate", false, card)
+    : TEFRecordFile(T1BDriverCard::kCardCertificate, "CardCertificate", false, card)
 {
 }
 
 TEF_CA_Certificate::TEF_CA_Certificate(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_CA_Certificate", "MemberStateCertificate", false, card)
+    : TEFRecordFile(T1BDriverCard::kCACertificate, "MemberStateCertificate", false, card)
 {
 }
 
 TEF_Identification::TEF_Identification(const T1BDriverCard&)
-    : TEFFile(kFid, "EF_Identification"),
+    : TEFFile(T1BDriverCard::kIdentification),
       cardIdentification_(std::make_unique<TCardIdentification>()),
       holderIdentification_(std::make_unique<TDriverCardHolderIdentification>())
 {
@@ -75,27 +77,27 @@ void TEF_Identification::SaveData(TMemoryStream& stream, T1BDriverCard&) const
 
 // Listed without its signature, also when signed.
 TEF_Card_Download::TEF_Card_Download(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Card_Download", "LastCardDownload", false, card)
+    : TEFRecordFile(T1BDriverCard::kCardDownload, "LastCardDownload", false, card)
 {
 }
 
 TEF_Driving_License_Info::TEF_Driving_License_Info(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Driving_License_Info", "CardDrivingLicenceInformation", true, card)
+    : TEFRecordFile(T1BDriverCard::kDrivingLicenseInfo, "CardDrivingLicenceInformation", true, card)
 {
 }
 
 TEF_Events_Data::TEF_Events_Data(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Events_Data", "CardEventData", true, card)
+    : TEFRecordFile(T1BDriverCard::kEventsData, "CardEventData", true, card)
 {
 }
 
 TEF_Faults_Data::TEF_Faults_Data(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Faults_Data", "CardFaultData", true, card)
+    : TEFRecordFile(T1BDriverCard::kFaultsData, "CardFaultData", true, card)
 {
 }
 
 TEF_Driver_Activity_Data::TEF_Driver_Activity_Data(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Driver_Activity_Data", "CardDriverActivity", true, card)
+    : TEFRecordFile(T1BDriverCard::kDriverActivityData, "CardDriverActivity", true, card)
 {
 }
 
@@ -108,27 +110,27 @@ void TEF_Driver_Activity_Data::SaveData(TMemoryStream& stream, T1BDriverCard& ca
 }
 
 TEF_Vehicles_Used::TEF_Vehicles_Used(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Vehicles_Used", "CardVehiclesUsed", true, card)
+    : TEFRecordFile(T1BDriverCard::kVehiclesUsed, "CardVehiclesUsed", true, card)
 {
 }
 
 TEF_Places::TEF_Places(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Places", "CardPlaceDailyWorkPeriod", true, card)
+    : TEFRecordFile(T1BDriverCard::kPlaces, "CardPlaceDailyWorkPeriod", true, card)
 {
 }
 
 TEF_Current_Usage::TEF_Current_Usage(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Current_Usage", "CardCurrentUse", true, card)
+    : TEFRecordFile(T1BDriverCard::kCurrentUsage, "CardCurrentUse", true, card)
 {
 }
 
 TEF_Control_Activity_Data::TEF_Control_Activity_Data(const T1BDriverCard& card)
-    : TEFRecordFile(kFid, "EF_Control_Activity_Data", "CardControlActivityDataRecord", true, card)
+    : TEFRecordFile(T1BDriverCard::kControlActivityData, "CardControlActivityDataRecord", true, card)
 {
 }
 
 TEF_Specific_Conditions::TEF_Specific_Conditions(const T1BDriverCard&)
-    : TEFFile(kFid, "EF_Specific_Conditions")
+    : TEFFile(T1BDriverCard::kSpecificConditions)
 {
     for (auto& record : records_)
         record = std::make_unique<TSpecificConditionRecord>();

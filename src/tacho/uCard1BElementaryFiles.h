@@ -45,7 +45,9 @@ public:
     bool HasData = false;
 
 protected:
-    TEFFile(std::uint16_t fid, const char* name) : fid_(fid), name_(name) {}
+    // slot: the file's place on the card (T1BDriverCard::Slots), whose one
+    // table gives its FID and name.
+    explicit TEFFile(int slot);
 
 private:
     std::uint16_t fid_;
@@ -87,9 +89,8 @@ public:
     const Record& Data() const { return *record_; }
 
 protected:
-    TEFRecordFile(std::uint16_t fid, const char* name, const char* caption, bool listsSignature,
-                  const T1BDriverCard& card)
-        : TEFFile(fid, name), caption_(caption), listsSignature_(listsSignature), record_(Make(card))
+    TEFRecordFile(int slot, const char* caption, bool listsSignature, const T1BDriverCard& card)
+        : TEFFile(slot), caption_(caption), listsSignature_(listsSignature), record_(Make(card))
     {
     }
 
@@ -109,37 +110,31 @@ private:
 
 class TEF_ICC : public TEFRecordFile<TCardIccIdentification> {
 public:
-    static constexpr std::uint16_t kFid = 0x0002;
     explicit TEF_ICC(const T1BDriverCard& card);
 };
 
 class TEF_IC : public TEFRecordFile<TCardChipIdentification> {
 public:
-    static constexpr std::uint16_t kFid = 0x0005;
     explicit TEF_IC(const T1BDriverCard& card);
 };
 
 class TEF_Application_Identification : public TEFRecordFile<TDriverCardApplicationIdentification> {
 public:
-    static constexpr std::uint16_t kFid = 0x0501;
     explicit TEF_Application_Identification(const T1BDriverCard& card);
 };
 
 class TEF_Card_Certificate : public TEFRecordFile<TCardCertificate> {
 public:
-    static constexpr std::uint16_t kFid = 0xC100;
     explicit TEF_Card_Certificate(const T1BDriverCard& card);
 };
 
 class TEF_CA_Certificate : public TEFRecordFile<TMemberStateCertificate> {
 public:
-    static constexpr std::uint16_t kFid = 0xC108;
     explicit TEF_CA_Certificate(const T1BDriverCard& card);
 };
 
 class TEF_Identification : public TEFFile {
 public:
-    static constexpr std::uint16_t kFid = 0x0520;
     explicit TEF_Identification(const T1BDriverCard& card);
     int ItemCount() const override { return HasSignature ? 3 : 2; }
     void GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const override;
@@ -158,31 +153,26 @@ private:
 
 class TEF_Card_Download : public TEFRecordFile<TLastCardDownload> {
 public:
-    static constexpr std::uint16_t kFid = 0x050E;
     explicit TEF_Card_Download(const T1BDriverCard& card);
 };
 
 class TEF_Driving_License_Info : public TEFRecordFile<TCardDrivingLicenceInformation> {
 public:
-    static constexpr std::uint16_t kFid = 0x0521;
     explicit TEF_Driving_License_Info(const T1BDriverCard& card);
 };
 
 class TEF_Events_Data : public TEFRecordFile<TCardEventData> {
 public:
-    static constexpr std::uint16_t kFid = 0x0502;
     explicit TEF_Events_Data(const T1BDriverCard& card);
 };
 
 class TEF_Faults_Data : public TEFRecordFile<TCardFaultData> {
 public:
-    static constexpr std::uint16_t kFid = 0x0503;
     explicit TEF_Faults_Data(const T1BDriverCard& card);
 };
 
 class TEF_Driver_Activity_Data : public TEFRecordFile<TCardDriverActivity> {
 public:
-    static constexpr std::uint16_t kFid = 0x0504;
     explicit TEF_Driver_Activity_Data(const T1BDriverCard& card);
     // The ring goes back as it was read; only the card's LastRecordLength is noted.
     void SaveData(TMemoryStream& stream, T1BDriverCard& card) const override;
@@ -190,31 +180,26 @@ public:
 
 class TEF_Vehicles_Used : public TEFRecordFile<TCardVehiclesUsed> {
 public:
-    static constexpr std::uint16_t kFid = 0x0505;
     explicit TEF_Vehicles_Used(const T1BDriverCard& card);
 };
 
 class TEF_Places : public TEFRecordFile<TCardPlaceDailyWorkPeriod> {
 public:
-    static constexpr std::uint16_t kFid = 0x0506;
     explicit TEF_Places(const T1BDriverCard& card);
 };
 
 class TEF_Current_Usage : public TEFRecordFile<TCardCurrentUse> {
 public:
-    static constexpr std::uint16_t kFid = 0x0507;
     explicit TEF_Current_Usage(const T1BDriverCard& card);
 };
 
 class TEF_Control_Activity_Data : public TEFRecordFile<TCardControlActivityDataRecord> {
 public:
-    static constexpr std::uint16_t kFid = 0x0508;
     explicit TEF_Control_Activity_Data(const T1BDriverCard& card);
 };
 
 class TEF_Specific_Conditions : public TEFFile {
 public:
-    static constexpr std::uint16_t kFid = 0x0522;
     static constexpr std::size_t kRecords = 56;
     explicit TEF_Specific_Conditions(const T1BDriverCard& card);
     int ItemCount() const override { return HasSignature ? 2 : 1; }

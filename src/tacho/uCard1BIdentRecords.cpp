@@ -3,7 +3,6 @@
 #include "uCard1BItems.h"
 
 using card1b::Field;
-using card1b::SetLeaf;
 
 void TCardIccIdentification::LoadFromStream(TMemoryStream& stream)
 {

@@ -4,8 +4,6 @@
 #include "uCard1BItems.h"
 
 using card1b::Field;
-using card1b::SetLeaf;
-using card1b::SetNode;
 
 void TCardVehicleRecord::LoadFromStream(TMemoryStream& stream)
 {

@@ -6,18 +6,6 @@
 
 namespace {
 
-void Leaf(std::wstring& caption, TvtInfoProvide*& child, const std::string& text)
-{
-    caption = Widen8(text);
-    child = nullptr;
-}
-
-void Node(std::wstring& caption, TvtInfoProvide*& child, const char* name, TvtInfoProvide* object)
-{
-    caption = Widen8(name);
-    child = object;
-}
-
 // Reads up to count records, but none that would start past the end of the
 // data: a count byte must not conjure records out of nothing.
 template <class Record>
@@ -40,7 +28,7 @@ void TVUCertificate::LoadFromStream(TMemoryStream& stream) { ReadBytes(stream, d
 void TVUCertificate::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     if (index == 0)
-        Leaf(caption, child, "data : " + BytesToHex(data));
+        SetLeaf("data : " + BytesToHex(data), caption, child);
 }
 
 void TFullCardNumber::LoadFromStream(TMemoryStream& stream)
@@ -53,9 +41,9 @@ void TFullCardNumber::LoadFromStream(TMemoryStream& stream)
 void TFullCardNumber::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
-    case 0: Leaf(caption, child, "cardType : " + Hex2(cardType)); break;
-    case 1: Leaf(caption, child, "cardIssuingMemberState : " + Hex2(cardIssuingMemberState)); break;
-    case 2: Leaf(caption, child, "cardNumber : " + BytesToHex(cardNumber)); break;
+    case 0: SetLeaf("cardType : " + Hex2(cardType), caption, child); break;
+    case 1: SetLeaf("cardIssuingMemberState : " + Hex2(cardIssuingMemberState), caption, child); break;
+    case 2: SetLeaf("cardNumber : " + BytesToHex(cardNumber), caption, child); break;
     default: break;
     }
 }
@@ -69,8 +57,8 @@ void TVehicleRegistrationIdentification::LoadFromStream(TMemoryStream& stream)
 void TVehicleRegistrationIdentification::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
-    case 0: Leaf(caption, child, "vehicleRegistrationNation : " + Hex2(vehicleRegistrationNation)); break;
-    case 1: Leaf(caption, child, "vehicleRegistrationNumber : " + BytesToHex(vehicleRegistrationNumber)); break;
+    case 0: SetLeaf("vehicleRegistrationNation : " + Hex2(vehicleRegistrationNation), caption, child); break;
+    case 1: SetLeaf("vehicleRegistrationNumber : " + BytesToHex(vehicleRegistrationNumber), caption, child); break;
     default: break;
     }
 }
@@ -84,8 +72,8 @@ void TVuDownloadablePeriode::LoadFromStream(TMemoryStream& stream)
 void TVuDownloadablePeriode::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
-    case 0: Leaf(caption, child, "minDownloadableTime : " + Hex8(minDownloadableTime)); break;
-    case 1: Leaf(caption, child, "maxDownloadableTime : " + Hex8(maxDownloadableTime)); break;
+    case 0: SetLeaf("minDownloadableTime : " + Hex8(minDownloadableTime), caption, child); break;
+    case 1: SetLeaf("maxDownloadableTime : " + Hex8(maxDownloadableTime), caption, child); break;
     default: break;
     }
 }
@@ -100,9 +88,9 @@ void TVuDownloadActivityData::LoadFromStream(TMemoryStream& stream)
 void TVuDownloadActivityData::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
-    case 0: Leaf(caption, child, "downloadingTime : " + Hex8(downloadingTime)); break;
-    case 1: Node(caption, child, "fullCardNumber", fullCardNumber.get()); break;
-    case 2: Leaf(caption, child, "companyOrWorkshopName : " + BytesToHex(companyOrWorkshopName)); break;
+    case 0: SetLeaf("downloadingTime : " + Hex8(downloadingTime), caption, child); break;
+    case 1: SetNode("fullCardNumber", fullCardNumber.get(), caption, child); break;
+    case 2: SetLeaf("companyOrWorkshopName : " + BytesToHex(companyOrWorkshopName), caption, child); break;
     default: break;
     }
 }
@@ -119,11 +107,11 @@ void TVuCompanyLocksRecord::LoadFromStream(TMemoryStream& stream)
 void TVuCompanyLocksRecord::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
-    case 0: Leaf(caption, child, "lockInTime : " + Hex8(lockInTime)); break;
-    case 1: Leaf(caption, child, "lockOutTime : " + Hex8(lockOutTime)); break;
-    case 2: Leaf(caption, child, "companyName : " + BytesToHex(companyName)); break;
-    case 3: Leaf(caption, child, "companyAddress : " + BytesToHex(companyAddress)); break;
-    case 4: Node(caption, child, "companyCardNumber", companyCardNumber.get()); break;
+    case 0: SetLeaf("lockInTime : " + Hex8(lockInTime), caption, child); break;
+    case 1: SetLeaf("lockOutTime : " + Hex8(lockOutTime), caption, child); break;
+    case 2: SetLeaf("companyName : " + BytesToHex(companyName), caption, child); break;
+    case 3: SetLeaf("companyAddress : " + BytesToHex(companyAddress), caption, child); break;
+    case 4: SetNode("companyCardNumber", companyCardNumber.get(), caption, child); break;
     default: break;
     }
 }
@@ -137,8 +125,8 @@ void TVuCompanyLocksData::LoadFromStream(TMemoryStream& stream)
 void TVuCompanyLocksData::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
-    case 0: Leaf(caption, child, "noOfLocks : " + Hex2(noOfLocks)); break;
-    case 1: Leaf(caption, child, "VuCompanyLocksRecords"); break;
+    case 0: SetLeaf("noOfLocks : " + Hex2(noOfLocks), caption, child); break;
+    case 1: SetLeaf("VuCompanyLocksRecords", caption, child); break;
     default: break;
     }
 }
@@ -155,11 +143,11 @@ void TVuControlActivityRecord::LoadFromStream(TMemoryStream& stream)
 void TVuControlActivityRecord::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
-    case 0: Leaf(caption, child, "controlType : " + Hex2(controlType)); break;
-    case 1: Leaf(caption, child, "controlTime : " + Hex8(controlTime)); break;
-    case 2: Node(caption, child, "controlCardNumber", controlCardNumber.get()); break;
-    case 3: Leaf(caption, child, "downloadPeriodeBeginTime : " + Hex8(downloadPeriodeBeginTime)); break;
-    case 4: Leaf(caption, child, "downloadPeriodeEndTime : " + Hex8(downloadPeriodeEndTime)); break;
+    case 0: SetLeaf("controlType : " + Hex2(controlType), caption, child); break;
+    case 1: SetLeaf("controlTime : " + Hex8(controlTime), caption, child); break;
+    case 2: SetNode("controlCardNumber", controlCardNumber.get(), caption, child); break;
+    case 3: SetLeaf("downloadPeriodeBeginTime : " + Hex8(downloadPeriodeBeginTime), caption, child); break;
+    case 4: SetLeaf("downloadPeriodeEndTime : " + Hex8(downloadPeriodeEndTime), caption, child); break;
     default: break;
     }
 }
@@ -173,8 +161,8 @@ void TVuControlActivityData::LoadFromStream(TMemoryStream& stream)
 void TVuControlActivityData::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
-    case 0: Leaf(caption, child, "noOfControls : " + Hex2(noOfControls)); break;
-    case 1: Leaf(caption, child, "VuControlActivityRecord"); break;
+    case 0: SetLeaf("noOfControls : " + Hex2(noOfControls), caption, child); break;
+    case 1: SetLeaf("VuControlActivityRecord", caption, child); break;
     default: break;
     }
 }
@@ -239,16 +227,16 @@ void TF7601::LoadFromStream(TMemoryStream& stream)
 void TF7601::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
-    case 0: Node(caption, child, "MemberStateCertificate", memberStateCertificate_.get()); break;
-    case 1: Node(caption, child, "VUCertificate", vuCertificate_.get()); break;
-    case 2: Leaf(caption, child, "VehicleIdentificationNumber : " + BytesToHex(vin_)); break;
-    case 3: Node(caption, child, "VehicleRegistrationIdentification", registration_.get()); break;
-    case 4: Leaf(caption, child, "CurrentDateTime : " + Hex8(currentDateTime_)); break;
-    case 5: Node(caption, child, "VuDownloadablePeriode", downloadablePeriode_.get()); break;
-    case 6: Leaf(caption, child, "CardSlotStatus : " + Hex2(cardSlotStatus_)); break;
-    case 7: Node(caption, child, "VuDownloadActivityData", downloadActivity_.get()); break;
-    case 8: Node(caption, child, "VuControlActivityData", controlActivity_.get()); break;
-    case 9: Leaf(caption, child, "Signature : " + BytesToHex(signature_)); break;
+    case 0: SetNode("MemberStateCertificate", memberStateCertificate_.get(), caption, child); break;
+    case 1: SetNode("VUCertificate", vuCertificate_.get(), caption, child); break;
+    case 2: SetLeaf("VehicleIdentificationNumber : " + BytesToHex(vin_), caption, child); break;
+    case 3: SetNode("VehicleRegistrationIdentification", registration_.get(), caption, child); break;
+    case 4: SetLeaf("CurrentDateTime : " + Hex8(currentDateTime_), caption, child); break;
+    case 5: SetNode("VuDownloadablePeriode", downloadablePeriode_.get(), caption, child); break;
+    case 6: SetLeaf("CardSlotStatus : " + Hex2(cardSlotStatus_), caption, child); break;
+    case 7: SetNode("VuDownloadActivityData", downloadActivity_.get(), caption, child); break;
+    case 8: SetNode("VuControlActivityData", controlActivity_.get(), caption, child); break;
+    case 9: SetLeaf("Signature : " + BytesToHex(signature_), caption, child); break;
     default: break;
     }
 }

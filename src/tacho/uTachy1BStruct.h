@@ -50,7 +50,7 @@ public:
     int ItemCount() const override { return 1; }
     void GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const override;
 
-    std::uint8_t data[kCertificateSize] = {};
+    std::uint8_t data[kRawCertificateSize] = {};
 };
 
 class TFullCardNumber : public TvtInfoProvide {

@@ -9,7 +9,6 @@
 #include "uMessageCodes.h"
 #include "uTranslation.h"
 
-#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -117,11 +116,6 @@ class DownloadCli : public testing::Test {
 protected:
     void SetUp() override
     {
-        static int argc = 1;
-        static char name[] = "DownloadTest";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-        (void)app;
         fs::create_directories(home_ / "config" / "Morvane");
         fs::create_directories(home_ / "data");
         fs::create_directories(Dest());
@@ -403,7 +397,7 @@ TEST_F(DownloadCli, FailuresLeaveTheVexaItsDataAndSayWhy)
 TEST_F(DownloadCli, EntriesWithoutAnArchiveAreKeptWhenTheVexaDeletes)
 {
     const Bytes card = MakeCardImage(TCardSpec{}.LastDownload(0x4B000000).PadTo(400));
-    const Bytes overview = MakeOverview(0x0D, "AB 123 CD", "XYZ12345678901234", 1706715720);
+    const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", "XYZ12345678901234", 1706715720);
     const Bytes data = MakeContainer({{{0xA7, card}}, {{0xA1, overview}}, {{0xA0, {1, 2, 3}}}, {{0xA0, {4}}, {0xA1, overview}}});
     VexaSim sim({"--data", WriteData(data).string()});
     ASSERT_TRUE(sim.Ok()) << sim.Error();

@@ -6,6 +6,7 @@
 // entry's bytes are on disk.
 
 #include "ContainerBuilder.h"
+#include "LinkFixture.h"
 #include "VexaSim.h"
 #include "uArchiveStore.h"
 #include "uArchiveWriter.h"
@@ -62,10 +63,8 @@ inline QCoreApplication& FaultApp()
         fs::create_directories(FaultHome() / "data");
         ::setenv("XDG_CONFIG_HOME", (FaultHome() / "config").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (FaultHome() / "data").c_str(), 1);
-        static int argc = 1;
-        static char name[] = "pellkit-faults";
-        static char* argv[] = {name, nullptr};
-        auto* a = new QCoreApplication(argc, argv);
+        // The application itself comes from the test main (QtTestMain.cpp).
+        QCoreApplication* a = QCoreApplication::instance();
         QCoreApplication::setOrganizationName(QStringLiteral("Morvane"));
         QCoreApplication::setApplicationName(QStringLiteral("Pellkit"));
         QLoggingCategory::setFilterRules(QStringLiteral("pellkit.download.debug=false"));
@@ -92,7 +91,7 @@ struct TFaultData {
     Bytes card1 = MakeCardImage(TCardSpec{}.Number("ES00000000000101").LastDownload(0x4B000000).PadTo(400));
     Bytes card2 = MakeCardImage(
         TCardSpec{}.Number("ES00000000000202").Holder("OTHER", "NAME").LastDownload(0x4C000000).PadTo(400));
-    Bytes overview = MakeOverview(0x0D, "AB 123 CD", "VIN00000000000001", 0x4B100000);
+    Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", "VIN00000000000001", 0x4B100000);
     Bytes activities = MakeResponse(0x02, 300);
     Bytes data = MakeContainer({{{0xA7, card1}}, {{0xA7, card2}}, {{0xA1, overview}, {0xA2, activities}}});
 

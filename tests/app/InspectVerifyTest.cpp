@@ -4,10 +4,9 @@
 
 #include "CardImageBuilder.h"
 #include "CertTestKit.h"
-#include "OverviewBuilder.h"
 #include "Samples.h"
+#include "VuBlockBuilder.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -32,12 +31,6 @@ struct CliRun {
 
 CliRun Cli(const QStringList& args)
 {
-    static int argc = 1;
-    static char name[] = "InspectVerifyTest";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    (void)app;
-
     // Settings and spool of its own: every command reports spool leftovers.
     static const QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -211,8 +204,8 @@ TEST_F(InspectVerifyCard, InspectCardIdentityAndTree)
 
 TEST_F(InspectVerify, InspectOverview)
 {
-    using overviewkit::MakeOverview;
-    using overviewkit::SignedPart;
+    using pellkit::test::MakeOverview;
+    using pellkit::test::SignedPart;
     const struct {
         std::uint32_t time;
         const char* text;
@@ -244,8 +237,8 @@ TEST_F(InspectVerify, InspectOverview)
 
 TEST_F(InspectVerify, VerifyOverview)
 {
-    using overviewkit::MakeOverview;
-    const Bytes part = overviewkit::SignedPart(1, 2);
+    using pellkit::test::MakeOverview;
+    const Bytes part = pellkit::test::SignedPart(1, 2);
     const struct {
         const char* what;
         certkit::Raw vu;

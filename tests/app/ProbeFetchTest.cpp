@@ -1,17 +1,23 @@
 // pellkit-cli probe and fetch over a real pty against vexa-sim: what reaches
 // the file, what the Vexa is told, and how each fault of the line ends.
 
-#include "SimPack.h"
+#include "ContainerBuilder.h"
 #include "VexaSim.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+using pellkit::test::CardEntry;
+using pellkit::test::CardViaVuEntry;
+using pellkit::test::MakeContainer;
 using pellkit::test::RunCli;
 using pellkit::test::RunResult;
 using pellkit::test::TempDir;
+using pellkit::test::SyntheticCardImage;
+using pellkit::test::TEntrySpec;
 using pellkit::test::VexaSim;
+using pellkit::test::VuEntry;
 using namespace std::chrono_literals;
 
 namespace {
@@ -21,11 +27,11 @@ using Strings = std::vector<std::string>;
 // A data file of made-up cards, written into dir.
 std::string SyntheticData(const TempDir& dir, int cards, const std::string& name = "data.bin")
 {
-    std::vector<PackEntry> entries;
+    std::vector<TEntrySpec> entries;
     for (int i = 1; i <= cards; ++i)
         entries.push_back(CardEntry(SyntheticCardImage(i)));
     const std::string path = (dir / name).string();
-    pellkit::test::WriteFileBytes(path, PackContainer(entries));
+    pellkit::test::WriteFileBytes(path, MakeContainer(entries));
     return path;
 }
 
@@ -107,7 +113,7 @@ TEST(ProbeFetch, FetchCopiesRealDownloadsExactly)
     TempDir dir;
     const std::string data = (dir / "data.bin").string();
     pellkit::test::WriteFileBytes(
-        data, PackContainer({CardEntry(pellkit::test::ReadFileBytes(samples / "card-es-2023.ddd")),
+        data, MakeContainer({CardEntry(pellkit::test::ReadFileBytes(samples / "card-es-2023.ddd")),
                              VuEntry(pellkit::test::ReadFileBytes(samples / "vu-de-locks.ddd")),
                              CardViaVuEntry(pellkit::test::ReadFileBytes(samples / "card-ru-national.ddd"))}));
     const auto bytes = pellkit::test::ReadFileBytes(data);

@@ -182,6 +182,7 @@ private:
 TEST(Soak, DownloadsBackToBackWithRandomFaults)
 {
     FaultApp();
+    TFreshLink fresh;
     const TFaultData& d = FaultData();
     const int blocks = static_cast<int>((d.data.size() + kBlock - 1) / kBlock);
     std::mt19937 rng(kSeed);

@@ -6,7 +6,6 @@
 #include "uMessageCodes.h"
 #include "uTranslation.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,11 +31,6 @@ class StoreValidate : public testing::Test {
 protected:
     void SetUp() override
     {
-        static int argc = 1;
-        static char name[] = "StoreValidateTest";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-        (void)app;
         ASSERT_TRUE(QDir(root_.path()).mkpath("config/Morvane"));
         ASSERT_TRUE(QDir(root_.path()).mkpath("dest"));
     }
@@ -101,7 +95,7 @@ TEST_F(StoreValidate, StoreUsesTheSavedChoicesAndNeverOverwrites)
     Settings("DestDir=" + Dest() + "\nLanguage=5\ndefaultVehicleFileformat=2\n");
     const std::uint32_t time = 1706715720;
     const Bytes data = MakeContainer(
-        {{{0xA1, MakeOverview(0x0D, "AB 123 CD", "XYZ12345678901234", time)}, {0xA2, MakeResponse(0x02, 60)}}});
+        {{{0xA1, MakeOverviewResponse(0x0D, "AB 123 CD", "XYZ12345678901234", time)}, {0xA2, MakeResponse(0x02, 60)}}});
     const QString file = Write(data);
     const QString name = QString::fromLatin1(
         VehicleArchiveName(0x0D, "AB 123 CD", "XYZ12345678901234", ArchiveTimeFromTimeReal(time), 2));

@@ -18,14 +18,6 @@ const std::string kVin = "XYZ12345678901234";
 
 QString Name(const std::string& name8) { return Latin1Name(name8); }
 
-Bytes Concat(std::initializer_list<Bytes> parts)
-{
-    Bytes out;
-    for (const Bytes& p : parts)
-        Append(out, p);
-    return out;
-}
-
 class StoreTest : public ::testing::Test {
 protected:
     TStoreOptions Options() const
@@ -74,7 +66,7 @@ TEST_F(StoreTest, VuArchiveHoldsItsResponsesInOrderAndIsNamedFromTheOverview)
 {
     vehicleFormat_ = 2;
     cardFormat_ = 1;  // must not matter for a VU
-    const Bytes overview = MakeOverview(0x0D, "AB 123 CD", kVin, kOverviewTime);
+    const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", kVin, kOverviewTime);
     const Bytes activities = MakeResponse(0x02, 300);
     const Bytes events = MakeResponse(0x03, 10);
     const TStoreSummary s = Store(MakeContainer({{{0xA1, overview}, {0xA2, activities}, {0xA3, events}}}));
@@ -88,7 +80,7 @@ TEST_F(StoreTest, VuArchiveHoldsItsResponsesInOrderAndIsNamedFromTheOverview)
 
 TEST_F(StoreTest, OverviewAloneWritesNothingButWithA8hGoesToTheSeparateArchive)
 {
-    const Bytes overview = MakeOverview(0x0D, "AB 123 CD", kVin, kOverviewTime);
+    const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", kVin, kOverviewTime);
     TStoreSummary s = Store(MakeContainer({{{0xA1, overview}}}));
     EXPECT_EQ(Files(), QStringList{});
     EXPECT_TRUE(s.allSafe);
@@ -105,7 +97,7 @@ TEST_F(StoreTest, CardReadThroughAVuLosesItsHeaderAndIsStampedNow)
 {
     const Bytes image = MakeCardImage(
         TCardSpec().Nation(0x11).Number("ABC1234567890001").Holder("MARTIN", "PAUL").LastDownload(kOverviewTime));
-    const Bytes overview = MakeOverview(0x0D, "AB 123 CD", kVin, kOverviewTime);
+    const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", kVin, kOverviewTime);
     // The overview before the card neither names nor joins the card archive.
     const TStoreSummary s = Store(MakeContainer({{{0xA1, overview}, {0xA6, Concat({{0x76, 0x06}, image})}}}));
     const QString name = Name(CardArchiveName(0x11, "ABC1234567890001", "MARTIN", "PAUL", kNow, 0));
@@ -217,7 +209,7 @@ TEST_F(StoreTest, NamesFromDeviceDataStayInTheDestination)
     const QString dest = root.filePath("dest");
     TStoreOptions o = Options();
     o.destination = dest;
-    const Bytes overview = MakeOverview(0x0D, "../..\\x", kVin, kOverviewTime);
+    const Bytes overview = MakeOverviewResponse(0x0D, "../..\\x", kVin, kOverviewTime);
     const Bytes card = MakeCardImage(TCardSpec().Number(std::string("../\x01\0", 5) + "9").Holder("A/B", "FIRST"));
     TMemoryStream stream(MakeContainer({{{0xA1, overview}, {0xA2, MakeResponse(0x02, 4)}, {0xA9, {1}}},
                                         {{0xA7, card}}}));
@@ -231,7 +223,7 @@ TEST_F(StoreTest, NamesFromDeviceDataStayInTheDestination)
 
 TEST_F(StoreTest, EightBitTextsBecomeLatin1Names)
 {
-    const Bytes overview = MakeOverview(0x0F, "MI\xD1" "ANO", kVin, kOverviewTime);
+    const Bytes overview = MakeOverviewResponse(0x0F, "MI\xD1" "ANO", kVin, kOverviewTime);
     Store(MakeContainer({{{0xA1, overview}, {0xA2, MakeResponse(0x02, 4)}}}));
     EXPECT_EQ(Files(), QStringList{QString::fromUtf8("M_20240131_1542_MIÑANO_XYZ12345678901234.DDD")});
 }

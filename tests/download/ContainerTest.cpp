@@ -41,7 +41,7 @@ TEST(ValidateContainer, AcceptsAVuEntryAndLogsTheWalk)
 
 TEST(ValidateContainer, ReadsTheOverviewAndWalksPastAnOuterLengthOfZero)
 {
-    const Bytes overview = MakeOverview(0x0D, "AB 123 CD", "XYZ12345678901234", 1706715720);
+    const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", "XYZ12345678901234", 1706715720);
     // The outer length says 0: it ends nothing.
     Bytes data{0xF0, 0x00};
     Append(data, MakeEntry({{0xA1, overview}, {0xA2, MakeResponse(0x02, 20)}}));

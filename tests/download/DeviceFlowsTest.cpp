@@ -2,6 +2,7 @@
 // they start from.
 
 #include "FakePort.h"
+#include "LinkFixture.h"
 #include "uArdoVexa.h"
 #include "uDeviceFlows.h"
 
@@ -60,7 +61,7 @@ private:
     }
 };
 
-class DeviceFlowsTest : public ::testing::Test {
+class DeviceFlowsTest : public pellkit::test::LinkTest {
 protected:
     void SetUp() override
     {

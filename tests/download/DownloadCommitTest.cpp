@@ -157,7 +157,7 @@ TEST_F(CommitTest, AnUnreadableEntryIsKeptWithTheWholeFileWhileTheOthersAreStore
 // them is kept, by the Vexa (84h) or in the downloads folder (83h).
 TEST_F(CommitTest, EntriesWithoutAnArchiveAreNamedAndTheirBytesKept)
 {
-    const Bytes overview = MakeOverview(0x0D, "AB 123 CD", "XYZ12345678901234", 1706715720);
+    const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", "XYZ12345678901234", 1706715720);
     const Bytes data = MakeContainer({
         {{0xA7, MakeCardImage(TCardSpec{})}, {0xA9, {1, 2, 3}}},
         {{0xA1, overview}},

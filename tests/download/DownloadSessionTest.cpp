@@ -2,6 +2,7 @@
 // one, the Vexa answering byte by byte on another, the owner watching and
 // cancelling from a third. This is what the ThreadSanitizer build checks.
 
+#include "LinkFixture.h"
 #include "ScriptedVexa.h"
 #include "uDownloadSession.h"
 
@@ -56,7 +57,7 @@ struct TRecorder {
     }
 };
 
-class DownloadSessionTest : public ::testing::Test {
+class DownloadSessionTest : public pellkit::test::LinkTest {
 protected:
     void SetUp() override { SetExchangeTimeout(300ms); }
     void TearDown() override { SetExchangeTimeout(kDefaultExchangeTimeout); }

@@ -2,6 +2,7 @@
 // the Vexa, what it hands over, and that the Vexa deletes nothing that is not
 // safe on disk.
 
+#include "LinkFixture.h"
 #include "WorkerHarness.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +43,7 @@ std::vector<std::uint8_t> ReadCommands(std::size_t fileSize, std::size_t block, 
     return v;
 }
 
-class ThreadDownloadTest : public ::testing::Test {
+class ThreadDownloadTest : public pellkit::test::LinkTest {
 protected:
     void SetUp() override
     {

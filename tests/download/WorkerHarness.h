@@ -21,14 +21,8 @@
 
 namespace pellkit::test {
 
-inline QCoreApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "pellkit-test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
+// Made by the test main (QtTestMain.cpp).
+inline QCoreApplication& App() { return *QCoreApplication::instance(); }
 
 struct TWorkerRun {
     int result = 1;

@@ -5,7 +5,6 @@
 #include "uMessageCodes.h"
 #include "uTranslation.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -15,10 +14,6 @@ namespace {
 TEST(CatalogueCompleteness, EveryUsedCodeInEveryLanguage)
 {
     // The program's own way of finding the catalogue: beside the executable.
-    static int argc = 1;
-    static char name[] = "test_catalogue_completeness";
-    static char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
     SetCataloguePath(QString());
     ASSERT_TRUE(QFile::exists(CataloguePath())) << CataloguePath().toStdString();
 

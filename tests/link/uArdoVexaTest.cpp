@@ -1,6 +1,7 @@
 #include "uArdoVexa.h"
 
 #include "FakePort.h"
+#include "LinkFixture.h"
 #include "uMemoryStream.h"
 
 #include <gtest/gtest.h>
@@ -17,15 +18,9 @@ using pellkit::test::FakePort;
 using pellkit::test::Response;
 using namespace std::chrono_literals;
 
-class Link : public ::testing::Test {
+class Link : public pellkit::test::LinkTest {
 protected:
-    void SetUp() override
-    {
-        SetExchangeTimeout(2s);
-        LinkCancel = false;
-        Assembler().Reset();
-    }
-    void TearDown() override { SetExchangeTimeout(kDefaultExchangeTimeout); }
+    void SetUp() override { SetExchangeTimeout(2s); }
 };
 
 // ---- assembler -------------------------------------------------------------

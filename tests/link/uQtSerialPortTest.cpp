@@ -2,10 +2,10 @@
 // master side.
 #include "uQtSerialPort.h"
 
+#include "LinkFixture.h"
 #include "uArdoVexa.h"
 #include "uMemoryStream.h"
 
-#include <QCoreApplication>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -71,13 +71,12 @@ private:
 
 Bytes Response(std::uint8_t status, const Bytes& data = {}) { return TvexaMessage(status, data).Data; }
 
-class QtSerial : public ::testing::Test {
+class QtSerial : public pellkit::test::LinkTest {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(pty.Ok()) << "no pseudo-terminal";
         port.SetName(pty.Slave());
-        Assembler().Reset();
         SetExchangeTimeout(60s);
     }
     void TearDown() override { SetExchangeTimeout(kDefaultExchangeTimeout); }
@@ -193,10 +192,3 @@ TEST(ResolvePortName, MapsComNamesToDevices)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

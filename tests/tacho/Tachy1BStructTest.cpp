@@ -1,6 +1,6 @@
 #include "CertTestKit.h"
-#include "OverviewBuilder.h"
 #include "Samples.h"
+#include "VuBlockBuilder.h"
 #include "uTachy1BStruct.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <vector>
 
 using namespace certkit;
-using namespace overviewkit;
+using namespace pellkit::test;
 
 namespace {
 

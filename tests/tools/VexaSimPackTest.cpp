@@ -1,7 +1,8 @@
-// The data files that vexa-sim packs: container bytes, the overview's length,
-// the made-up card, the order of entries, and round trips over real downloads.
+// The data files that vexa-sim packs (with the test builders): container
+// bytes, the overview's length, the made-up card, the order of entries, and
+// round trips over real downloads.
 
-#include "SimPack.h"
+#include "ContainerBuilder.h"
 #include "Samples.h"
 #include "VexaSim.h"
 
@@ -11,8 +12,7 @@
 
 #include <gtest/gtest.h>
 
-using pellkit::test::RunProgram;
-using pellkit::test::TempDir;
+using namespace pellkit::test;
 
 namespace {
 
@@ -113,7 +113,7 @@ TEST(VexaSimPack, ContainerNestsEntriesAndParts)
 
     const struct {
         const char* name;
-        std::vector<PackEntry> entries;
+        std::vector<TEntrySpec> entries;
         Bytes want;
     } cases[] = {
         {"card", {CardEntry(Bytes{0xAA, 0xBB, 0xCC})}, {0xF0, 0x07, 0xF1, 0x05, 0xA7, 0x03, 0xAA, 0xBB, 0xCC}},
@@ -124,7 +124,7 @@ TEST(VexaSimPack, ContainerNestsEntriesAndParts)
         {"two-byte lengths at every level", {CardEntry(big)}, bigContainer},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(PackContainer(c.entries), c.want) << c.name;
+        EXPECT_EQ(MakeContainer(c.entries), c.want) << c.name;
 }
 
 TEST(VexaSimPack, OverviewLengthFollowsItsLocksAndControls)
@@ -138,7 +138,7 @@ TEST(VexaSimPack, OverviewLengthFollowsItsLocksAndControls)
         const Bytes d = MakeVuDownload(c.locks, c.controls, rest);
         EXPECT_EQ(OverviewLength(d), c.length) << int(c.locks) << " locks, " << int(c.controls) << " controls";
 
-        const PackEntry e = VuEntry(d);
+        const TEntrySpec e = VuEntry(d);
         ASSERT_EQ(e.size(), 2u);
         EXPECT_EQ(e[0].tag, 0xA1);
         EXPECT_EQ(e[0].content, Bytes(d.begin(), d.begin() + static_cast<std::ptrdiff_t>(c.length)));
@@ -191,7 +191,7 @@ TEST(VexaSimPack, SyntheticCardsReadAsDistinctDriverCards)
         // Large enough to be stored as an archive.
         EXPECT_GE(image.size(), 50u);
     }
-    EXPECT_EQ(Validate(PackContainer({CardEntry(SyntheticCardImage(1)), CardViaVuEntry(SyntheticCardImage(2))})), 0);
+    EXPECT_EQ(Validate(MakeContainer({CardEntry(SyntheticCardImage(1)), CardViaVuEntry(SyntheticCardImage(2))})), 0);
 }
 
 TEST(VexaSimPackProgram, EntriesFollowTheCommandLineOrder)
@@ -210,7 +210,7 @@ TEST(VexaSimPackProgram, EntriesFollowTheCommandLineOrder)
                                            (dir / "b").string(), "--synthetic-card", "-o", out});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(pellkit::test::ReadFileBytes(out),
-              PackContainer({CardEntry(a), VuEntry(vu), CardEntry(SyntheticCardImage(1)), CardViaVuEntry(c), CardEntry(b),
+              MakeContainer({CardEntry(a), VuEntry(vu), CardEntry(SyntheticCardImage(1)), CardViaVuEntry(c), CardEntry(b),
                              CardEntry(SyntheticCardImage(2))}));
 }
 

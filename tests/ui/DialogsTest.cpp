@@ -3,6 +3,7 @@
 
 #include "UiTestSupport.h"
 
+#include "LinkFixture.h"
 #include "VexaSim.h"
 #include "uArdoVexa.h"
 #include "uFicConfigVexa.h"
@@ -52,7 +53,7 @@ std::vector<std::string> RequestData(const VexaSim& sim, const char* cmd)
     return data;
 }
 
-class Dialogs : public testing::Test {
+class Dialogs : public pellkit::test::LinkTest {
 protected:
     void SetUp() override
     {

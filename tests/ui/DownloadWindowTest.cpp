@@ -6,6 +6,7 @@
 
 #include "CardImageBuilder.h"
 #include "ContainerBuilder.h"
+#include "LinkFixture.h"
 #include "VexaSim.h"
 #include "uArdoVexa.h"
 #include "uMessageCodes.h"
@@ -37,7 +38,7 @@ struct TCards {
 
 QStringList Files(const QString& dir) { return QDir(dir).entryList(QDir::Files | QDir::NoDotAndDotDot); }
 
-class DownloadWindow : public testing::Test {
+class DownloadWindow : public pellkit::test::LinkTest {
 protected:
     void SetUp() override
     {

@@ -3,6 +3,7 @@
 
 #include "UiTestSupport.h"
 
+#include "LinkFixture.h"
 #include "uFlags.h"
 #include "uFormExtension.h"
 #include "uMessageCodes.h"
@@ -28,7 +29,7 @@ using namespace pellkit::test;
 
 namespace {
 
-class MainWindow : public testing::Test {
+class MainWindow : public pellkit::test::LinkTest {
 protected:
     void SetUp() override { ClearSettings(); }
     TBoxRecorder boxes;

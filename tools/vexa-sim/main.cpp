@@ -1,6 +1,6 @@
 // vexa-sim: a simulated Vexa on a pseudo-terminal, and the packer of its data files.
 
-#include "SimPack.h"
+#include "ContainerBuilder.h"
 #include "SimServer.h"
 
 #include <QCommandLineParser>
@@ -10,6 +10,8 @@
 #include <QTextStream>
 
 #include <cstdio>
+
+using namespace pellkit::test;
 
 namespace {
 
@@ -156,7 +158,7 @@ int Pack(const QStringList& args)
         return Fail("pack needs -o OUT", 2);
 
     // optionNames() keeps the command line's order, which the values per option do not.
-    std::vector<PackEntry> entries;
+    std::vector<TEntrySpec> entries;
     QHash<QString, int> used;
     int syntheticIndex = 0;
     for (const QString& name : p.optionNames()) {
@@ -187,7 +189,7 @@ int Pack(const QStringList& args)
 
     Bytes container;
     try {
-        container = PackContainer(entries);
+        container = MakeContainer(entries);
     } catch (const EPackError& e) {
         return Fail(QString::fromStdString(e.what()));
     }
