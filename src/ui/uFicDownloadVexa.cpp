@@ -7,8 +7,8 @@
 #include "uFormExtension.h"
 #include "uFormSupport.h"
 #include "uLocalization.h"
-#include "uQtLanguage.h"
 #include "uMessageCodes.h"
+#include "uQtLanguage.h"
 #include "uQtSerialPort.h"
 #include "uRadioGroup.h"
 #include "uSpool.h"
@@ -17,9 +17,9 @@
 #include "uUpDown.h"
 #include "uWindowPlacement.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
-#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>

@@ -24,12 +24,12 @@
 
 class QCheckBox;
 class QComboBox;
-class QTimer;
-class QLabel;
 class QKeyEvent;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 class QToolButton;
 class TOwnerDrawComboBox;
 class TRadioGroup;
