@@ -68,6 +68,29 @@ TEST(ProbeFetch, ProbePrintsTheTwoValues)
     EXPECT_EQ(sim.Requests(), (Strings{"70", "72"}));
 }
 
+// Without --port, the port chosen in the window (the setting Vexa/Port).
+TEST(ProbeFetch, WithoutPortThePortChosenInTheWindowIsUsed)
+{
+    TempDir dir;
+    VexaSim sim({"--data", SyntheticData(dir, 1)});
+    ASSERT_TRUE(sim.Ok()) << sim.Error();
+    for (const bool chosen : {false, true}) {
+        SCOPED_TRACE(chosen);
+        TempDir home;
+        std::filesystem::create_directories(home / "config/Morvane");
+        pellkit::test::WriteFileBytes(home / "config/Morvane/Pellkit.conf", {});
+        if (chosen) {
+            const std::string ini = "[Vexa]\nPort=" + sim.Port() + "\n";
+            pellkit::test::WriteFileBytes(home / "config/Morvane/Pellkit.conf",
+                                          std::vector<std::uint8_t>(ini.begin(), ini.end()));
+        }
+        const RunResult r = RunCli({"probe"}, 30s, home.Path());
+        EXPECT_EQ(r.exitCode, chosen ? 0 : 2) << r.err;
+        EXPECT_EQ(Has(r.err, "--port is required"), !chosen) << r.err;
+    }
+    EXPECT_EQ(sim.Requests(), (Strings{"70", "72"}));
+}
+
 TEST(ProbeFetch, FetchCopiesTheDataFileExactlyAndKeepsIt)
 {
     TempDir dir;

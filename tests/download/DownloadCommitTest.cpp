@@ -3,8 +3,11 @@
 #include "CardImageBuilder.h"
 #include "ContainerBuilder.h"
 #include "StoreRecorder.h"
+#include "uCommitTexts.h"
 #include "uDownloadCommit.h"
+#include "uLocalization.h"
 #include "uSpool.h"
+#include "uTranslation.h"
 
 #include <gtest/gtest.h>
 
@@ -204,4 +207,62 @@ TEST_F(CommitTest, StoringTheSameDataTwiceWritesEachArchiveOnce)
     for (const TArchiveReport& r : rec_.store.archives)
         names << r.fileName;
     EXPECT_TRUE(names.contains("renamed.DDD")) << names.join(' ').toStdString();
+}
+
+// The window's one line on a download: the archives, the entries without
+// one and where they are, and what became of the Vexa's data or the file.
+TEST_F(CommitTest, TheSummaryLineSaysWhatBecameOfTheDownload)
+{
+    SetCurrentLanguage(lang::English);
+    const Bytes withOverviewOnly = MakeContainer({{{0xA7, MakeCardImage(TCardSpec{})}},
+                                                  {{0xA1, MakeOverviewResponse(0x0D, "AB 123 CD", "XYZ12345678901234",
+                                                                               1706715720)}}});
+    struct Case {
+        const char* name;
+        Bytes data;
+        int result;
+        std::uint8_t end;
+        bool confirmed;
+        bool fromFile;    // a safety copy stored again
+        bool goneDest;    // the destination is not there
+        const char* summary;
+    };
+    const Case cases[] = {
+        {"deleted", GoodData(), 0, 0x83, true, false, false,
+         "Archives written: 2, already there: 0, failed: 0. The Vexa deleted its data."},
+        {"kept", GoodData(), 0, 0x84, true, false, false,
+         "Archives written: 2, already there: 0, failed: 0. The Vexa keeps its data."},
+        {"delete not confirmed", GoodData(), -101, 0x83, false, false, false,
+         "Archives written: 2, already there: 0, failed: 0. The Vexa did not confirm that it deleted its data."},
+        {"keep not confirmed", GoodData(), -101, 0x84, false, false, false,
+         "Archives written: 2, already there: 0, failed: 0. The Vexa did not confirm the end of the download; it "
+         "keeps its data."},
+        {"entry left in the Vexa", withOverviewOnly, 0, 0x84, true, false, false,
+         "Archives written: 1, already there: 0, failed: 0. Entries without an archive: 1, left in the Vexa. The "
+         "Vexa keeps its data."},
+        {"entry left in the downloads folder", withOverviewOnly, 0, 0x83, true, false, false,
+         "Archives written: 1, already there: 0, failed: 0. Entries without an archive: 1, kept with the data file "
+         "in the downloads folder. The Vexa deleted its data."},
+        {"nothing stored", GoodData(), 0, 0x83, true, false, true,
+         "Archives written: 0, already there: 0, failed: 2. The Vexa deleted its data. The safety copy is kept "
+         "until everything is stored."},
+        {"a safety copy stored again", GoodData(), 0, 0x83, true, true, false,
+         "Archives written: 2, already there: 0, failed: 0. The data file is now kept in the downloads folder."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(dest_.path()).removeRecursively();
+        QDir().mkpath(dest_.path());
+        TDownloadOutcome outcome = Outcome(c.data, c.result, c.end, c.confirmed);
+        if (c.fromFile) {
+            outcome.sourceFile = outcome.spoolFile;
+            outcome.endCommand = 0;
+        }
+        const TCommitSummary s = Commit(outcome, c.goneDest ? dest_.filePath("gone") : QString());
+        EXPECT_EQ(CommitSummaryText(s), QString::fromUtf8(c.summary));
+    }
+    // A download that brought nothing to store is its result's own text.
+    TDownloadOutcome failed;
+    failed.result = -101;
+    EXPECT_EQ(CommitSummaryText(Commit(failed)), ResultText(-101));
 }

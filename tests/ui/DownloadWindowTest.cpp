@@ -1,6 +1,6 @@
 // Downloads started from the window against the simulated Vexa on a pty:
-// the progress bar, the controls, the archives, the safety copy, and the box
-// each failure ends with.
+// the progress bar, the controls, the status line and the list of archives,
+// the safety copy, the port choice, and the box each failure ends with.
 
 #include "UiTestSupport.h"
 
@@ -9,20 +9,33 @@
 #include "LinkFixture.h"
 #include "VexaSim.h"
 #include "uArdoVexa.h"
+#include "uContainerSplit.h"
+#include "uFormArchives.h"
 #include "uMessageCodes.h"
 #include "uRadioGroup.h"
 #include "uThreadDownload.h"
 #include "uTranslation.h"
+#include "uUpDown.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
 
 #include <algorithm>
-#include <span>
 #include <filesystem>
+#include <span>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace pellkit::test;
@@ -37,6 +50,18 @@ struct TCards {
 };
 
 QStringList Files(const QString& dir) { return QDir(dir).entryList(QDir::Files | QDir::NoDotAndDotDot); }
+
+// Stands in for the file manager: the folders the window asks to open.
+class TUrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    TUrlRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
+    ~TUrlRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> urls;
+
+public slots:
+    void Open(const QUrl& url) { urls.push_back(url); }
+};
 
 class DownloadWindow : public pellkit::test::LinkTest {
 protected:
@@ -118,7 +143,9 @@ TEST_F(DownloadWindow, ArchivesArriveWhileTheBarMovesAndTheControlsWait)
         EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
 }
 
-TEST_F(DownloadWindow, ASafetyCopyStaysUntilEveryArchiveIsOnDisk)
+// A download the disk did not take stays in the spool; the box offers to
+// store it, and storing it once the disk takes it empties the spool.
+TEST_F(DownloadWindow, ASafetyCopyLeftByAFailedStoreIsStoredFromTheBox)
 {
     const TCards cards;
     VexaSim sim({"--data", WriteData(cards.data).string(), "--block", "256"});
@@ -126,24 +153,42 @@ TEST_F(DownloadWindow, ASafetyCopyStaysUntilEveryArchiveIsOnDisk)
     MapCom1(sim.Port());
     TStartedWindow started(dest.path(), spool.path());
     TFicheDownloadVexa& w = started.window;
+    w.DownloadsDirectory = home.filePath(QStringLiteral("downloads"));
     w.cbNePasEffacer->setChecked(false);
-    // A disk that takes nothing.
+    // A disk that takes nothing, until the user answers the offer.
     w.StoreOptions.contentWriter = [](QFileDevice&, std::span<const std::uint8_t>) { return false; };
+    QStringList spoolWhenAsked;
+    boxes.answerWith = [&] {
+        spoolWhenAsked = Files(spool.path());
+        w.StoreOptions.contentWriter = {};
+        return true;
+    };
 
     w.btnDownloading->click();
     ASSERT_TRUE(WaitForDone(w));
     EXPECT_EQ("83", sim.Requests().back());
-    EXPECT_TRUE(Files(dest.path()).isEmpty());
-    const QStringList kept = Files(spool.path());
-    ASSERT_EQ(1, kept.size());
+    ASSERT_EQ(1, spoolWhenAsked.size());
+    const QString copy = QDir(spool.path()).filePath(spoolWhenAsked.front());
 
-    // The failed archives are reported, then where the copy is and how to store it.
+    // The failed archives are reported, then the offer, which names the copy
+    // and the destination and sends nobody to a terminal.
     ASSERT_GE(boxes.boxes.size(), 2u);
     EXPECT_TRUE(boxes.boxes.front().text.startsWith(MessageText(msg::ArchiveWriteFailed)));
-    const TBox& last = boxes.boxes.back();
-    EXPECT_EQ(TBox::Information, last.kind);
-    EXPECT_TRUE(last.text.contains(QDir(spool.path()).filePath(kept.front())));
-    EXPECT_TRUE(last.text.contains(QStringLiteral("pellkit-cli store")));
+    const TBox& offer = boxes.boxes.back();
+    EXPECT_EQ(TBox::Question, offer.kind);
+    EXPECT_TRUE(offer.text.contains(QDir::toNativeSeparators(copy)));
+    EXPECT_TRUE(offer.text.contains(w.DestinationDir));
+    EXPECT_FALSE(offer.text.contains(QStringLiteral("pellkit-cli")));
+
+    // Stored: the archives, the copy on to the downloads folder, and the account.
+    EXPECT_EQ(2, Files(dest.path()).size());
+    EXPECT_TRUE(Files(spool.path()).isEmpty());
+    EXPECT_EQ(1, Files(w.DownloadsDirectory).size());
+    EXPECT_EQ(MessageText(msg::SummaryArchives).arg(2).arg(0).arg(0) + QLatin1Char(' ') +
+                  MessageText(msg::SummaryMovedToDownloads),
+              w.lbStatus->text());
+    EXPECT_EQ(2, w.Account.archives.size());
+    EXPECT_TRUE(w.btnArchives->isEnabled());
 }
 
 TEST_F(DownloadWindow, CancelStopsAfterTheBlockAndTellsTheVexaNothing)
@@ -266,6 +311,189 @@ TEST_F(DownloadWindow, AnUnreadableEntryIsOfferedForDeletion)
     }
 }
 
+// Under the bar, one line sums up the download: the archives written,
+// already there and failed, and what the Vexa did with its data; its button
+// lists the archives, and the list opens the destination. Failures keep their
+// boxes.
+TEST_F(DownloadWindow, TheStatusLineSumsUpEachDownload)
+{
+    const TCards cards;
+    struct Case {
+        const char* name;
+        bool keep;
+        std::vector<std::string> sim;
+        bool secondArchiveFails;
+        int written;
+        int failed;
+        std::vector<int> sentences;  // after the archives' one
+        std::vector<TBox::Kind> boxes;
+    };
+    const std::vector<Case> cases = {
+        {"kept", true, {}, false, 2, 0, {msg::SummaryVexaKeeps}, {}},
+        {"deleted", false, {}, false, 2, 0, {msg::SummaryVexaDeleted}, {}},
+        {"partly stored", false, {}, true, 1, 1, {msg::SummaryVexaDeleted, msg::SummarySpoolKept},
+         {TBox::Message, TBox::Question}},
+        {"end not confirmed", false, {"--silent", "83"}, false, 2, 0, {msg::SummaryDeleteNotConfirmed},
+         {TBox::Information}},
+    };
+    TUrlRecorder opened;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.boxes.clear();
+        QDir(dest.path()).removeRecursively();
+        QDir().mkpath(dest.path());
+        std::vector<std::string> serve{"--data", WriteData(cards.data).string(), "--block", "256"};
+        serve.insert(serve.end(), c.sim.begin(), c.sim.end());
+        VexaSim sim(serve);
+        ASSERT_TRUE(sim.Ok()) << sim.Error();
+        MapCom1(sim.Port());
+        TStartedWindow started(dest.path(), spool.path());
+        TFicheDownloadVexa& w = started.window;
+        w.DownloadsDirectory = home.filePath(QStringLiteral("downloads"));
+        w.cbNePasEffacer->setChecked(c.keep);
+        if (c.secondArchiveFails) {
+            w.StoreOptions.contentWriter = [n = 0](QFileDevice& file, std::span<const std::uint8_t> bytes) mutable {
+                const auto size = static_cast<qint64>(bytes.size());
+                return ++n != 2 && file.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+            };
+        }
+        w.btnDownloading->click();
+        ASSERT_TRUE(WaitForDone(w));
+
+        QString summary = MessageText(msg::SummaryArchives).arg(c.written).arg(0).arg(c.failed);
+        for (int sentence : c.sentences)
+            summary += QLatin1Char(' ') + MessageText(sentence);
+        EXPECT_EQ(summary, w.lbStatus->text());
+        std::vector<TBox::Kind> kinds;
+        for (const TBox& b : boxes.boxes)
+            kinds.push_back(b.kind);
+        EXPECT_EQ(c.boxes, kinds);
+
+        // The list: one row per archive, named as in the destination.
+        ASSERT_TRUE(w.btnArchives->isEnabled());
+        int rows = -1, failedRows = 0;
+        QStringList names;
+        WhenModal<TFormArchives>([&](TFormArchives& list) {
+            rows = list.lvArchives->topLevelItemCount();
+            for (int i = 0; i < rows; ++i) {
+                const QTreeWidgetItem* row = list.lvArchives->topLevelItem(i);
+                if (row->text(2) == MessageText(msg::OutcomeFailed))
+                    ++failedRows;
+                else
+                    names << row->text(0);
+            }
+            EXPECT_EQ(summary, list.Label1->text());
+            list.btnOpenFolder->click();
+            list.accept();
+        });
+        w.btnArchives->click();
+        EXPECT_EQ(c.written + c.failed, rows);
+        EXPECT_EQ(c.failed, failedRows);
+        names.sort();
+        EXPECT_EQ(Files(dest.path()), names);
+        ASSERT_FALSE(opened.urls.isEmpty());
+        EXPECT_EQ(QDir(dest.path()), QDir(opened.urls.takeLast().toLocalFile()));
+    }
+}
+
+// While the Vexa takes its time the window says so, with a busy cursor; the
+// port choice waits with the other controls, and Esc cancels as Cancel does.
+TEST_F(DownloadWindow, ASlowVexaShowsSignsOfLifeAndEscCancels)
+{
+    const TCards cards;
+    VexaSim sim({"--data", WriteData(cards.data).string(), "--block", "64", "--bps", "45"});
+    ASSERT_TRUE(sim.Ok()) << sim.Error();
+    SetSetting(QStringLiteral("Ports/COM7"), QString::fromStdString(sim.Port()));
+    TStartedWindow started(dest.path(), spool.path());
+    TFicheDownloadVexa& w = started.window;
+    w.show();
+    w.rgPortCom->Item(4)->click();
+    w.edAutrePortCOM->setText(QStringLiteral("7"));
+    ASSERT_TRUE(w.edAutrePortCOM->isEnabled());
+
+    w.btnDownloading->click();
+    const QString waiting = MessageText(msg::StatusWaiting);
+    EXPECT_EQ(waiting, w.lbStatus->text());
+    EXPECT_EQ(Qt::BusyCursor, w.cursor().shape());
+    for (QWidget* c : std::initializer_list<QWidget*>{w.edAutrePortCOM, w.UpDown1, w.cbPortDevice})
+        EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
+
+    // The first block, then a second that takes longer than a second.
+    const qint64 total = DeclaredDataFileLength(cards.data);
+    const QString first = MessageText(msg::StatusBlock).arg(1).arg((total + 63) / 64);
+    ASSERT_TRUE(WaitFor([&] { return w.lbStatus->text() == first; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(WaitFor([&] { return w.lbStatus->text() == waiting; }, std::chrono::seconds(5)));
+
+    QTest::keyClick(w.QuitButton, Qt::Key_Escape);
+    ASSERT_TRUE(WaitForDone(w));
+    ASSERT_EQ(1u, boxes.boxes.size());
+    EXPECT_EQ(MessageText(msg::DownloadCancelled), boxes.boxes[0].text);
+    const auto requests = sim.Requests();
+    EXPECT_EQ(0, std::count(requests.begin(), requests.end(), "83"));
+    EXPECT_EQ(ResultText(kResultCancelled), w.lbStatus->text());
+    EXPECT_NE(Qt::BusyCursor, w.cursor().shape());
+    EXPECT_TRUE(w.edAutrePortCOM->isEnabled());
+    EXPECT_TRUE(w.UpDown1->isEnabled());
+}
+
+// The device field: a port the system lists, or a path typed in.
+TEST_F(DownloadWindow, ADeviceIsChosenFromTheDetectedPortsOrByItsPath)
+{
+    const TCards cards;
+    for (const bool typed : {false, true}) {
+        SCOPED_TRACE(typed);
+        ClearSettings();
+        QDir(dest.path()).removeRecursively();
+        QDir().mkpath(dest.path());
+        VexaSim sim({"--data", WriteData(cards.data).string()});
+        ASSERT_TRUE(sim.Ok()) << sim.Error();
+        const QString pty = QString::fromStdString(sim.Port());
+        TStartedWindow started(dest.path(), spool.path());
+        TFicheDownloadVexa& w = started.window;
+        w.ListPorts = [pty] { return QList<TDetectedPort>{{QStringLiteral("/dev/ttyS0"), {}}, {pty, QStringLiteral("vexa-sim")}}; };
+        w.show();
+        if (typed) {
+            QTest::keyClicks(w.cbPortDevice->lineEdit(), pty);
+            QTest::keyClick(w.cbPortDevice->lineEdit(), Qt::Key_Return);
+        } else {
+            const int entry = w.cbPortDevice->findData(pty);
+            ASSERT_GE(entry, 0);
+            w.cbPortDevice->setCurrentIndex(entry);
+            emit w.cbPortDevice->activated(entry);
+        }
+        EXPECT_EQ(std::optional(pty), w.PortName());
+        EXPECT_EQ(pty, Setting(QStringLiteral("Vexa/Port")).toString());
+
+        w.btnDownloading->click();
+        ASSERT_TRUE(WaitForDone(w));
+        EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text.toStdString();
+        EXPECT_EQ(2, Files(dest.path()).size());
+    }
+}
+
+// A device this user may not open: the box names the group dialout and the
+// command that joins it.
+TEST_F(DownloadWindow, ADeviceTheUserMayNotOpenNamesTheGroupDialout)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may open any device";
+    const QString device = home.filePath(QStringLiteral("ttyLocked"));
+    QFile locked(device);
+    ASSERT_TRUE(locked.open(QIODevice::WriteOnly));
+    locked.close();
+    ASSERT_TRUE(locked.setPermissions({}));
+    TStartedWindow started(dest.path(), spool.path());
+    TFicheDownloadVexa& w = started.window;
+    w.cbPortDevice->setEditText(device);
+    w.rgPortCom->Item(5)->click();
+    w.btnDownloading->click();
+    ASSERT_TRUE(WaitForDone(w));
+    ASSERT_EQ(1u, boxes.boxes.size());
+    EXPECT_TRUE(boxes.boxes[0].text.contains(QStringLiteral("dialout")));
+    EXPECT_TRUE(boxes.boxes[0].text.contains(QStringLiteral("sudo adduser")));
+    EXPECT_TRUE(boxes.boxes[0].text.contains(device));
+}
+
 TEST_F(DownloadWindow, ClosingDuringADownloadWaitsForTheWorker)
 {
     const TCards cards;
@@ -287,3 +515,5 @@ TEST_F(DownloadWindow, ClosingDuringADownloadWaitsForTheWorker)
     const auto requests = sim.Requests();
     EXPECT_EQ(0, std::count(requests.begin(), requests.end(), "83"));
 }
+
+#include "DownloadWindowTest.moc"

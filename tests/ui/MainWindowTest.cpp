@@ -4,6 +4,7 @@
 #include "UiTestSupport.h"
 
 #include "LinkFixture.h"
+#include "uFicConfigVexaDateTime.h"
 #include "uFlags.h"
 #include "uFormExtension.h"
 #include "uMessageCodes.h"
@@ -13,9 +14,17 @@
 #include "uUpDown.h"
 #include "uWindowPlacement.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTest>
 #include <QAbstractItemDelegate>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -149,23 +158,34 @@ TEST_F(MainWindow, PortChoice)
     struct Case {
         int entry;
         const char* other;
+        const char* device;
         std::optional<int> port;
+        const char* name;  // as the port is opened, and as pellkit-cli finds it
     };
     const Case cases[] = {
-        {0, "1", 1}, {1, "1", 2}, {3, "9", 4}, {4, "7", 7}, {4, "300", 300}, {4, "999", 300}, {4, "0", 1}, {2, "5", 3},
+        {0, "1", "", 1, "COM1"},           {1, "1", "", 2, "COM2"},          {3, "9", "", 4, "COM4"},
+        {4, "7", "", 7, "COM7"},           {4, "300", "", 300, "COM300"},    {4, "999", "", 300, "COM300"},
+        {4, "0", "", 1, "COM1"},           {2, "5", "/dev/ttyUSB0", 3, "COM3"},
+        {5, "5", " /dev/ttyUSB0 ", std::nullopt, "/dev/ttyUSB0"},
+        {5, "5", "", std::nullopt, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);
         SCOPED_TRACE(c.other);
         w.edAutrePortCOM->setText(QString::fromLatin1(c.other));
+        w.cbPortDevice->setEditText(QString::fromLatin1(c.device));
         w.rgPortCom->Item(c.entry)->click();
         EXPECT_EQ(c.port, w.PortNumber());
+        const std::optional<QString> name = c.name ? std::optional(QString::fromLatin1(c.name)) : std::nullopt;
+        EXPECT_EQ(name, w.PortName());
+        EXPECT_EQ(name.value_or(QString()), Setting(QStringLiteral("Vexa/Port")).toString());
         EXPECT_EQ(c.entry == 4, w.edAutrePortCOM->isEnabled());
         EXPECT_EQ(c.entry == 4, w.UpDown1->isEnabled());
     }
 
     w.rgPortCom->SetItemIndex(-1);
     EXPECT_EQ(std::nullopt, w.PortNumber());
+    EXPECT_EQ(std::nullopt, w.PortName());
     w.btnDownloadingClick();
     w.btnConfigurationClick();
     ASSERT_EQ(2u, boxes.boxes.size());
@@ -176,6 +196,41 @@ TEST_F(MainWindow, PortChoice)
     EXPECT_EQ(MessageText(msg::NoPortSelected), boxes.boxes[1].text);
     EXPECT_EQ(nullptr, w.Worker);
     EXPECT_TRUE(w.btnDownloading->isEnabled());
+}
+
+// The device field offers the ports the system lists, with what the adapter
+// says of itself; picking one shows its path and chooses the entry.
+TEST_F(MainWindow, TheDeviceFieldOffersTheDetectedPorts)
+{
+    TStartedWindow started;
+    TFicheDownloadVexa& w = started.window;
+    w.ListPorts = [] {
+        return QList<TDetectedPort>{{QStringLiteral("/dev/ttyS0"), {}},
+                                    {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART")}};
+    };
+    w.show();
+    ASSERT_EQ(2, w.cbPortDevice->count());
+    EXPECT_EQ(QStringLiteral("/dev/ttyS0"), w.cbPortDevice->itemText(0));
+    EXPECT_EQ(QStringLiteral("/dev/ttyUSB0 \u2014 FT232R USB UART"), w.cbPortDevice->itemText(1));
+    EXPECT_TRUE(w.cbPortDevice->currentText().isEmpty());
+
+    w.cbPortDevice->setCurrentIndex(1);
+    emit w.cbPortDevice->activated(1);
+    EXPECT_EQ(QStringLiteral("/dev/ttyUSB0"), w.cbPortDevice->currentText());
+    EXPECT_EQ(5, w.rgPortCom->ItemIndex());
+    EXPECT_EQ(std::optional(QStringLiteral("/dev/ttyUSB0")), w.PortName());
+    EXPECT_EQ(QStringLiteral("/dev/ttyUSB0"), Setting(QStringLiteral("Vexa/Port")).toString());
+
+    // Typing a path chooses the entry as well, and is kept from close to next show.
+    w.rgPortCom->Item(0)->click();
+    w.cbPortDevice->lineEdit()->clear();
+    QTest::keyClicks(w.cbPortDevice->lineEdit(), QStringLiteral("/dev/ttyACM1"));
+    EXPECT_EQ(5, w.rgPortCom->ItemIndex());
+    EXPECT_EQ(std::optional(QStringLiteral("/dev/ttyACM1")), w.PortName());
+    w.close();
+    TStartedWindow next;
+    next.window.show();
+    EXPECT_EQ(std::optional(QStringLiteral("/dev/ttyACM1")), next.window.PortName());
 }
 
 TEST_F(MainWindow, AnUnusableDestinationRefusesTheDownload)
@@ -261,7 +316,7 @@ TEST_F(MainWindow, ChoicesAndPlacementAreKeptFromCloseToNextShow)
     EXPECT_EQ(norm->topLeft(), w.frameGeometry().topLeft());
 }
 
-TEST_F(MainWindow, ALeftoverSafetyCopyIsReportedAtStartUp)
+TEST_F(MainWindow, ALeftoverSafetyCopyIsOfferedForStoringAtStartUp)
 {
     QTemporaryDir spool;
     TStartedWindow started({}, spool.path());
@@ -276,7 +331,83 @@ TEST_F(MainWindow, ALeftoverSafetyCopyIsReportedAtStartUp)
     ASSERT_EQ(QStringList{path}, SpoolLeftovers(spool.path()));
     started.window.ReportSpoolLeftovers();
     ASSERT_EQ(1u, boxes.boxes.size());
-    EXPECT_EQ(TBox::Information, boxes.boxes[0].kind);
+    EXPECT_EQ(TBox::Question, boxes.boxes[0].kind);
     EXPECT_TRUE(boxes.boxes[0].text.contains(QDir::toNativeSeparators(path)));
-    EXPECT_TRUE(boxes.boxes[0].text.contains(QStringLiteral("pellkit-cli store")));
+    EXPECT_TRUE(boxes.boxes[0].text.contains(started.window.DestinationDir));
+    EXPECT_FALSE(boxes.boxes[0].text.contains(QStringLiteral("pellkit-cli")));
+    // Later: it stays for the next time.
+    EXPECT_EQ(QStringList{path}, SpoolLeftovers(spool.path()));
+}
+
+// Qt's own texts follow the flag: from Qt's translation where Debian has one,
+// from the catalogue where it has none; English is Qt's own.
+TEST_F(MainWindow, TheFolderChooserSpeaksTheInterfaceLanguage)
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_de.qm")))
+        GTEST_SKIP() << "Qt's translations are not installed (Debian: qt6-translations-l10n)";
+    QTemporaryDir dest;
+    TStartedWindow started(dest.path());
+    TFicheDownloadVexa& w = started.window;
+    struct Case {
+        int language;
+        QString lookIn;
+        QString cancel;  // the standard button
+        QLocale::Language locale;
+    };
+    constexpr int kGerman = 5, kGreek = 11;
+    const Case cases[] = {
+        {kGerman, QStringLiteral("Suchen in:"), QStringLiteral("Abbrechen"), QLocale::German},
+        {kGreek, MessageTextIn(kGreek, msg::QtLookIn), MessageTextIn(kGreek, msg::Cancel), QLocale::Greek},
+        {lang::English, QStringLiteral("Look in:"), QStringLiteral("Cancel"), QLocale::English},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        w.cbLanguage->setCurrentIndex(c.language - lang::First);
+        w.cbLanguageChange();
+        EXPECT_EQ(c.locale, QLocale().language());
+        EXPECT_EQ(c.cancel, QCoreApplication::translate("QPlatformTheme", "Cancel"));
+        // The clock dialog is made anew at each opening: its calendar names
+        // the months in the language.
+        TFicheConfigVexaDateTime clock;
+        EXPECT_EQ(c.locale, clock.DateTimePicker1->calendarWidget()->locale().language());
+        QString shown;
+        WhenModal<QFileDialog>([&](QFileDialog& d) {
+            if (auto* label = d.findChild<QLabel*>(QStringLiteral("lookInLabel")))
+                shown = label->text();
+            d.reject();
+        });
+        w.btnDestinationClick();
+        EXPECT_EQ(c.lookIn, shown);
+    }
+}
+
+// Each flag is named, to the eye and to accessibility tools, as its speakers
+// name their language; the window keeps its sans-serif face for Greek,
+// Cyrillic and the Baltic languages wherever that face writes them.
+TEST_F(MainWindow, FlagsAreNamedAndEveryScriptKeepsTheWindowsFace)
+{
+    TStartedWindow started;
+    TFicheDownloadVexa& w = started.window;
+    for (int i = 0; i < w.cbLanguage->count(); ++i) {
+        const QString name = w.cbLanguage->itemData(i, Qt::ToolTipRole).toString();
+        EXPECT_FALSE(name.isEmpty()) << i;
+        EXPECT_EQ(name, w.cbLanguage->itemData(i, Qt::AccessibleTextRole).toString()) << i;
+    }
+    EXPECT_EQ(QStringLiteral("Deutsch"), w.cbLanguage->itemData(3, Qt::ToolTipRole).toString());
+    EXPECT_EQ(QStringLiteral("Ελληνικά"), w.cbLanguage->itemData(9, Qt::ToolTipRole).toString());
+
+    const QString face = QFontInfo(TahomaFont()).family();
+    const std::pair<int, QFontDatabase::WritingSystem> scripts[] = {
+        {11, QFontDatabase::Greek}, {19, QFontDatabase::Cyrillic}, {17, QFontDatabase::Latin}, {20, QFontDatabase::Latin}};
+    for (const auto& [language, script] : scripts) {
+        SCOPED_TRACE(language);
+        w.cbLanguage->setCurrentIndex(language - lang::First);
+        w.cbLanguageChange();
+        EXPECT_EQ(w.cbLanguage->itemData(language - lang::First, Qt::ToolTipRole).toString(), w.cbLanguage->toolTip());
+        EXPECT_EQ(w.cbLanguage->toolTip(), w.cbLanguage->accessibleName());
+        if (QFontDatabase::writingSystems(face).contains(script)) {
+            EXPECT_EQ(face, QFontInfo(w.font()).family());
+            EXPECT_EQ(face, QFontInfo(w.FormExtension->font()).family());
+        }
+    }
 }

@@ -47,11 +47,12 @@ public:
     bool QuestionBox(const QString& text, const QString&, const QString&) override
     {
         boxes.push_back({TBox::Question, text, nullptr});
-        return answer;
+        return answerWith ? answerWith() : answer;
     }
 
     std::vector<TBox> boxes;
     bool answer = false;  // to every question
+    std::function<bool()> answerWith;  // when set, answers instead (and may act first)
 };
 
 inline void ClearSettings()
