@@ -58,9 +58,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Morvane Pellkit team <pellkit@example.org>"
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries come from dpkg-shlibdeps (dpkg-dev); the window's
-# platform plugin is loaded at run time, so no linker sees it.
+# platform plugin and Qt's own translations (the folder chooser, the standard
+# buttons) are loaded at run time, so no linker sees them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 
 # Debian's version is the program's with the revision of the changelog's top
 # entry, "pellkit (VERSION-REVISION) ..."; DebStage.cmake checks VERSION.

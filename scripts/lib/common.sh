@@ -4,7 +4,7 @@ set -euo pipefail
 
 PELLKIT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 PELLKIT_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev
-                  libsqlite3-dev libssl-dev libgtest-dev xvfb xauth)
+                  qt6-translations-l10n libsqlite3-dev libssl-dev libgtest-dev xvfb xauth)
 
 pellkit_ensure_packages() {
     local missing=() pkg
