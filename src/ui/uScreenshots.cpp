@@ -133,15 +133,19 @@ int SaveScreenshots(TFicheDownloadVexa& window, const QString& directory, const 
             return ports;
         };
         window.cbPortDevice->setEditText(vexaPort);
-        window.rgPortCom->SetItemIndex(5);
+        window.rgPortCom->SetItemIndex(5); // the device entry
         window.rgPortComClick();
     }
-    for (int code : languages) {
-        const QString tag = LanguageTag(code);
+    // The flag chosen as a user chooses it, then the window as it shows.
+    const auto mainWindow = [&](int code, const QString& name) {
         window.cbLanguage->setCurrentIndex(code - lang::First);
         window.cbLanguageChange();
         Settle();
-        ok = Save(window.grab(), dir.filePath(QStringLiteral("main-%1.png").arg(tag))) && ok;
+        ok = Save(window.grab(), dir.filePath(QStringLiteral("%1-%2.png").arg(name, LanguageTag(code)))) && ok;
+    };
+    for (int code : languages) {
+        const QString tag = LanguageTag(code);
+        mainWindow(code, QStringLiteral("main"));
 
         if (code == languages.front()) {
             window.cbLanguage->showPopup();
@@ -204,10 +208,7 @@ int SaveScreenshots(TFicheDownloadVexa& window, const QString& directory, const 
         }
         for (int code : languages) {
             const QString tag = LanguageTag(code);
-            window.cbLanguage->setCurrentIndex(code - lang::First);
-            window.cbLanguageChange();
-            Settle();
-            ok = Save(window.grab(), dir.filePath(QStringLiteral("main-done-%1.png").arg(tag))) && ok;
+            mainWindow(code, QStringLiteral("main-done"));
             WhenModal<TFormArchives>([&](TFormArchives& list) {
                 ok = Save(list.grab(), dir.filePath(QStringLiteral("archives-%1.png").arg(tag))) && ok;
             });
