@@ -12,6 +12,11 @@ namespace views {
 namespace {
 
 constexpr int kMinutesPerDay = 1440;
+constexpr std::uint32_t kSecondsPerDay = 86400;
+
+// Minutes count from 00:00 of the record's day; VUs date their days by any
+// time of the day (23:59:59 is common), cards by 00:00.
+std::uint32_t Midnight(std::uint32_t timeReal) { return timeReal - timeReal % kSecondsPerDay; }
 
 struct Change {
     TSlot slot;
@@ -143,7 +148,7 @@ std::vector<TCardActivityDay> CardActivityDays(const T1BDriverCard& card)
         for (const TActivityChangeInfo& change : record.Changes())
             words.push_back(change.data);
         TCardActivityDay day;
-        day.date = record.activityRecordDate;
+        day.date = Midnight(record.activityRecordDate);
         day.presenceCounter = record.activityDailyPresenceCounter;
         day.distanceKm = record.activityDayDistance;
         day.spans = CardDaySpans(day.date, words);
@@ -165,10 +170,10 @@ std::vector<TVuActivityDay> VuActivityDays(const TVuDownload& download)
         for (const auto& change : block->vuActivityDailyData->records)
             words.push_back(change->data);
         TVuActivityDay day;
-        day.date = block->dateOfDayDownloaded;
+        day.date = Midnight(block->dateOfDayDownloaded);
         day.odometerMidnightKm = OdometerKm(block->odometerValueMidnight);
         day.blockOffset = entry.offset;
-        for (TSlotActivity& slot : day.slots) {
+        for (TSlotActivity& slot : day.perSlot) {
             slot.spans = VuDaySpans(day.date, words, slot.slot);
             slot.totals = Totals(slot.spans);
         }
@@ -176,7 +181,7 @@ std::vector<TVuActivityDay> VuActivityDays(const TVuDownload& download)
         days.push_back(std::move(day));
     }
     for (TVuActivityDay& day : days) {
-        const auto previous = day.date >= 86400 ? odometers.find(day.date - 86400) : odometers.end();
+        const auto previous = day.date >= kSecondsPerDay ? odometers.find(day.date - kSecondsPerDay) : odometers.end();
         if (previous != odometers.end() && previous->second <= day.odometerMidnightKm)
             day.distanceKm = day.odometerMidnightKm - previous->second;
     }

@@ -62,7 +62,7 @@ struct TActivityTotals {
 };
 
 struct TCardActivityDay {
-    std::uint32_t date = 0;             // activityRecordDate: 00:00 UTC of the day
+    std::uint32_t date = 0;             // 00:00 UTC of the day (of activityRecordDate)
     std::uint16_t presenceCounter = 0;  // activityDailyPresenceCounter, BCD as read
     std::uint16_t distanceKm = 0;       // activityDayDistance
     std::vector<TActivitySpan> spans;
@@ -76,17 +76,17 @@ struct TSlotActivity {
 };
 
 struct TVuActivityDay {
-    std::uint32_t date = 0; // 00:00 UTC of the downloaded day
+    std::uint32_t date = 0; // 00:00 UTC of the downloaded day (its block may date it 23:59:59)
     std::uint32_t odometerMidnightKm = 0;
     // This day's odometer at midnight less the day before's, when that day was
     // downloaded too and the odometer did not go back.
     std::optional<std::uint32_t> distanceKm;
-    std::array<TSlotActivity, 2> slots{TSlotActivity{TSlot::Driver, {}, {}}, TSlotActivity{TSlot::CoDriver, {}, {}}};
+    std::array<TSlotActivity, 2> perSlot{TSlotActivity{TSlot::Driver, {}, {}}, TSlotActivity{TSlot::CoDriver, {}, {}}};
     std::size_t blockOffset = 0; // the 76h of its block, from the download start
 };
 
-// The spans of one day from its change words. Card data: every word is the
-// driver's; VU data: only the words of slot.
+// The spans of one day from its change words; date is 00:00 of the day. Card
+// data: every word is the driver's; VU data: only the words of slot.
 std::vector<TActivitySpan> CardDaySpans(std::uint32_t date, std::span<const std::uint16_t> changes);
 std::vector<TActivitySpan> VuDaySpans(std::uint32_t date, std::span<const std::uint16_t> changes, TSlot slot);
 

