@@ -13,18 +13,18 @@ void RequireWholeOverview(const TMemoryStream& stream)
     const auto bytes = stream.Bytes().subspan(at);
     auto need = [&](std::size_t n, const std::string& what) {
         if (bytes.size() < n)
-            throw ETachoError("overview: " + what + " need " + std::to_string(n) + " bytes, " +
+            throw ETachoError(what + ": the block needs " + std::to_string(n) + " bytes, " +
                                   std::to_string(bytes.size()) + " left",
                               at + bytes.size());
     };
-    need(kOverviewBeforeLocks + 1, "the certificates, the vehicle and the last download");
+    need(kOverviewBeforeLocks + 1, "MemberStateCertificate to VuDownloadActivityData");
     const std::size_t locks = bytes[kOverviewBeforeLocks];
     std::size_t size = kOverviewBeforeLocks + 1 + locks * TVuCompanyLocksRecord::kSize;
-    need(size + 1, std::to_string(locks) + " company locks");
+    need(size + 1, "VuCompanyLocksData of " + std::to_string(locks) + " locks");
     const std::size_t controls = bytes[size];
     size += 1 + controls * TVuControlActivityRecord::kSize;
-    need(size, std::to_string(controls) + " control activities");
-    need(size + kVuSignatureSize, "the signature after them");
+    need(size, "VuControlActivityData of " + std::to_string(controls) + " controls");
+    need(size + kVuSignatureSize, "signature of the 76 01 block");
 }
 
 std::unique_ptr<TVuPRT> MakeBlock(std::uint8_t trep, VerificationContext* context)
@@ -56,6 +56,15 @@ const char* VuBlockName(std::uint8_t trep)
     case 0x05: return "technical data";
     default: return "";
     }
+}
+
+std::string DescribeStop(const TVuReadStop& stop)
+{
+    std::string block;
+    if (VuBlockName(stop.trep)[0] != '\0')
+        block = " (76 " + Hex2(stop.trep) + " " + VuBlockName(stop.trep) + ")";
+    return "the download cannot be read from offset " + std::to_string(stop.blockOffset) + " on" + block + ": " +
+           stop.reason + " at offset " + std::to_string(stop.offset);
 }
 
 TVuDownload::TVuDownload(VerificationContext* context) : context_(context) {}
@@ -101,7 +110,7 @@ void TVuDownload::LoadFromStream(TMemoryStream& stream)
             }
         } catch (const ETachoError& e) {
             stop.offset = e.Offset() >= start ? e.Offset() - start : 0;
-            stop.reason = "76 " + Hex2(stop.trep) + " " + VuBlockName(stop.trep) + ": " + e.Reason();
+            stop.reason = e.Reason();
             stop_ = stop;
             return;
         }

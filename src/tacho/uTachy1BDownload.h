@@ -39,8 +39,11 @@ struct TVuReadStop {
     std::size_t blockOffset = 0; // the block that could not be read
     std::uint8_t trep = 0;       // its TREP as found (0 when there is none)
     std::size_t offset = 0;      // where reading went wrong
-    std::string reason;          // what was being read
+    std::string reason;          // what was being read, and why it failed
 };
+
+// "the download cannot be read from offset 721 on (76 02 activities): REASON at offset 730"
+std::string DescribeStop(const TVuReadStop& stop);
 
 // Transfer responses of a smart tachograph (generation 2): 76h 21h..25h and 31h..35h.
 bool IsGeneration2Trep(std::uint8_t trep);

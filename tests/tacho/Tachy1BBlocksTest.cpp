@@ -306,7 +306,7 @@ TEST(VuDownload, StopsAtWhatItCannotReadAndKeepsWhatCameBefore)
     } cases[] = {
         {"a day without its last signature byte", MakeVuDownload({Overview(), day, cutDay}), 2,
          Overview().size() + day.size(), 0x02,
-         "76 02 activities: signature of the 76 02 block: 128 bytes needed, 127 left"},
+         "signature of the 76 02 block: 128 bytes needed, 127 left"},
         {"a smart tachograph block", MakeVuDownload({Overview(), MakeResponse(0x22, 300)}), 1, Overview().size(), 0x22,
          "transfer response 76 22 of a smart tachograph (generation 2)"},
         {"an unknown block", MakeVuDownload({Overview(), day, MakeResponse(0x07, 10)}), 2,
@@ -316,7 +316,7 @@ TEST(VuDownload, StopsAtWhatItCannotReadAndKeepsWhatCameBefore)
         {"one byte left", MakeVuDownload({Overview(), Bytes{0x76}}), 1, Overview().size(), 0x00,
          "a single byte where a transfer response (76h TREP) should start"},
         {"an overview cut short", overviewCut, 0, 0, 0x01,
-         "76 01 overview: overview: 2 control activities need 653 bytes, 598 left"},
+         "VuControlActivityData of 2 controls: the block needs 653 bytes, 598 left"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
