@@ -166,6 +166,7 @@ TVerdict TVerification::Overall() const
 TVerification VerifyCardImage(std::span<const std::uint8_t> image, TCertificateStore& store, std::size_t offsetInFile)
 {
     TVerification v;
+    v.cardImage = true;
     // Certificates and signatures found in a foreign layout would mean nothing.
     if (const std::string foreign = ForeignLayout(image); !foreign.empty()) {
         v.problems.push_back({"card image", TVerificationProblem::TKind::ForeignLayout, foreign});

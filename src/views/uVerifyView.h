@@ -77,6 +77,7 @@ struct TVerificationProblem {
 };
 
 struct TVerification {
+    bool cardImage = false; // a driver card's elementary files, else a VU download's blocks
     std::vector<TCertificateCheck> certificates;
     std::vector<TSignedPartCheck> parts;
     std::vector<TVerificationProblem> problems;
