@@ -386,7 +386,7 @@ QJsonObject VuJson(const TVuView& v)
              }));
     o.insert("technicalData", Technical(v.technical));
     o.insert("blocks", Array(v.blocks, [](const TVuBlockView& b) {
-                 return QJsonObject{{"trep", Hex(b.trep, 2)},
+                 return QJsonObject{{"kind", QStringLiteral("76 ") + Hex(b.trep, 2)},
                                     {"name", Name(b.name)},
                                     {"offset", static_cast<qint64>(b.offset)},
                                     {"size", static_cast<qint64>(b.size)},
