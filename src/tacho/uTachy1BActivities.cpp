@@ -22,10 +22,29 @@ void TPreviousVehicleInfo::GetItem(int index, std::wstring& caption, TvtInfoProv
         SetLeaf(Field("cardWithdrawalTime : ", cardWithdrawalTime), caption, child);
 }
 
-void TVuCardIWRecord::LoadFromStream(TMemoryStream& stream)
+void THolderName::LoadFromStream(TMemoryStream& stream)
 {
     ReadBytes(stream, holderSurname);
     ReadBytes(stream, holderFirstNames);
+}
+
+void THolderName::SaveToStream(TMemoryStream& stream) const
+{
+    WriteBytes(stream, holderSurname);
+    WriteBytes(stream, holderFirstNames);
+}
+
+void THolderName::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
+{
+    if (index == 0)
+        SetLeaf(Field("holderSurname : ", holderSurname), caption, child);
+    else if (index == 1)
+        SetLeaf(Field("holderFirstNames : ", holderFirstNames), caption, child);
+}
+
+void TVuCardIWRecord::LoadFromStream(TMemoryStream& stream)
+{
+    cardHolderName->LoadFromStream(stream);
     fullCardNumber->LoadFromStream(stream);
     ReadBytes(stream, cardExpiryDate);
     ReadLongWord(stream, cardInsertionTime);
@@ -39,8 +58,7 @@ void TVuCardIWRecord::LoadFromStream(TMemoryStream& stream)
 
 void TVuCardIWRecord::SaveToStream(TMemoryStream& stream) const
 {
-    WriteBytes(stream, holderSurname);
-    WriteBytes(stream, holderFirstNames);
+    cardHolderName->SaveToStream(stream);
     fullCardNumber->SaveToStream(stream);
     WriteBytes(stream, cardExpiryDate);
     WriteLongWord(stream, cardInsertionTime);
@@ -55,17 +73,16 @@ void TVuCardIWRecord::SaveToStream(TMemoryStream& stream) const
 void TVuCardIWRecord::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
-    case 0: SetLeaf(Field("holderSurname : ", holderSurname), caption, child); break;
-    case 1: SetLeaf(Field("holderFirstNames : ", holderFirstNames), caption, child); break;
-    case 2: SetNode("fullCardNumber", fullCardNumber.get(), caption, child); break;
-    case 3: SetLeaf(Field("cardExpiryDate : ", cardExpiryDate), caption, child); break;
-    case 4: SetLeaf(Field("cardInsertionTime : ", cardInsertionTime), caption, child); break;
-    case 5: SetLeaf(Field("vehicleOdometerValueAtInsertion : ", vehicleOdometerValueAtInsertion), caption, child); break;
-    case 6: SetLeaf(Field("cardSlotNumber : ", cardSlotNumber), caption, child); break;
-    case 7: SetLeaf(Field("cardWithdrawalTime : ", cardWithdrawalTime), caption, child); break;
-    case 8: SetLeaf(Field("vehicleOdometerValueAtWithdrawal : ", vehicleOdometerValueAtWithdrawal), caption, child); break;
-    case 9: SetNode("previousVehicleInfo", previousVehicleInfo.get(), caption, child); break;
-    case 10: SetLeaf(Field("manualInputFlag : ", manualInputFlag), caption, child); break;
+    case 0: SetNode("cardHolderName", cardHolderName.get(), caption, child); break;
+    case 1: SetNode("fullCardNumber", fullCardNumber.get(), caption, child); break;
+    case 2: SetLeaf(Field("cardExpiryDate : ", cardExpiryDate), caption, child); break;
+    case 3: SetLeaf(Field("cardInsertionTime : ", cardInsertionTime), caption, child); break;
+    case 4: SetLeaf(Field("vehicleOdometerValueAtInsertion : ", vehicleOdometerValueAtInsertion), caption, child); break;
+    case 5: SetLeaf(Field("cardSlotNumber : ", cardSlotNumber), caption, child); break;
+    case 6: SetLeaf(Field("cardWithdrawalTime : ", cardWithdrawalTime), caption, child); break;
+    case 7: SetLeaf(Field("vehicleOdometerValueAtWithdrawal : ", vehicleOdometerValueAtWithdrawal), caption, child); break;
+    case 8: SetNode("previousVehicleInfo", previousVehicleInfo.get(), caption, child); break;
+    case 9: SetLeaf(Field("manualInputFlag : ", manualInputFlag), caption, child); break;
     default: break;
     }
 }

@@ -10,7 +10,7 @@
 //   VuSpecificConditionData           2 + 5 n
 //   Signature                           128  over every byte from the date on
 //
-// VuCardIWRecord (129): holder surname 36 | first names 36 (Names) |
+// VuCardIWRecord (129): HolderName 72 (surname 36, first names 36; Names) |
 //   FullCardNumber 18 | cardExpiryDate 4 (Datef) | cardInsertionTime 4 |
 //   odometer at insertion 3 | cardSlotNumber 1 | cardWithdrawalTime 4 |
 //   odometer at withdrawal 3 | PreviousVehicleInfo 19 | manualInputFlag 1
@@ -38,16 +38,27 @@ public:
     std::uint32_t cardWithdrawalTime = 0;
 };
 
+class THolderName : public TvtInfoProvide {
+public:
+    static constexpr std::size_t kSize = 72;
+    void LoadFromStream(TMemoryStream& stream);
+    void SaveToStream(TMemoryStream& stream) const;
+    int ItemCount() const override { return 2; }
+    void GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const override;
+
+    std::uint8_t holderSurname[36] = {};
+    std::uint8_t holderFirstNames[36] = {};
+};
+
 class TVuCardIWRecord : public TvtInfoProvide {
 public:
     static constexpr std::size_t kSize = 129;
     void LoadFromStream(TMemoryStream& stream);
     void SaveToStream(TMemoryStream& stream) const;
-    int ItemCount() const override { return 11; }
+    int ItemCount() const override { return 10; }
     void GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const override;
 
-    std::uint8_t holderSurname[36] = {};
-    std::uint8_t holderFirstNames[36] = {};
+    std::unique_ptr<THolderName> cardHolderName = std::make_unique<THolderName>();
     std::unique_ptr<TFullCardNumber> fullCardNumber = std::make_unique<TFullCardNumber>();
     std::uint8_t cardExpiryDate[4] = {}; // Datef, BCD yyyymmdd
     std::uint32_t cardInsertionTime = 0;

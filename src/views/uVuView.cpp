@@ -55,8 +55,8 @@ void AddDay(TVuView& view, DayRecords& seen, const TF7602& day)
 {
     for (const auto& r : day.vuCardIWData->records) {
         TCardInsertionView v;
-        v.surname = CodePageText(r->holderSurname);
-        v.firstNames = CodePageText(r->holderFirstNames);
+        v.surname = CodePageText(r->cardHolderName->holderSurname);
+        v.firstNames = CodePageText(r->cardHolderName->holderFirstNames);
         v.card = CardNumberView(*r->fullCardNumber);
         v.cardExpiry = BcdDate(r->cardExpiryDate);
         v.insertion = r->cardInsertionTime;

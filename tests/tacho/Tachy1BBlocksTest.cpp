@@ -1,6 +1,7 @@
 // The VU transfer responses after the overview (76h 02h to 05h) and the
 // reader of a whole download: layouts, round trips, captions, and every way
 // a block can be short or damaged.
+#include "RecordChecks.h"
 #include "VuBlockBuilder.h"
 #include "uTachy1BDownload.h"
 
@@ -11,37 +12,11 @@
 #include <vector>
 
 using namespace pellkit::test;
+using recordchecks::Captions;
+using recordchecks::LoadAndSave;
+using recordchecks::RoundTrip;
 
 namespace {
-
-std::vector<std::string> Captions(const TvtInfoProvide& node)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < node.ItemCount(); ++i) {
-        std::wstring caption;
-        TvtInfoProvide* child = nullptr;
-        node.GetItem(i, caption, child);
-        out.emplace_back(caption.begin(), caption.end());
-        if (child)
-            out.back() += " >";
-    }
-    return out;
-}
-
-struct RoundTrip {
-    std::size_t consumed;
-    Bytes saved;
-};
-
-template <class Record> RoundTrip LoadAndSave(const Bytes& input)
-{
-    Record record;
-    TMemoryStream in(input);
-    record.LoadFromStream(in);
-    TMemoryStream out;
-    record.SaveToStream(out);
-    return {in.Position(), out.Buffer()};
-}
 
 const struct {
     const char* name;
@@ -51,6 +26,7 @@ const struct {
     {"TFullCardNumber", 18, LoadAndSave<TFullCardNumber>},
     {"TVehicleRegistrationIdentification", 15, LoadAndSave<TVehicleRegistrationIdentification>},
     {"TPreviousVehicleInfo", 19, LoadAndSave<TPreviousVehicleInfo>},
+    {"THolderName", 72, LoadAndSave<THolderName>},
     {"TVuCardIWRecord", 129, LoadAndSave<TVuCardIWRecord>},
     {"TVuPlaceDailyWorkPeriodRecord", 28, LoadAndSave<TVuPlaceDailyWorkPeriodRecord>},
     {"TVuFaultRecord", 82, LoadAndSave<TVuFaultRecord>},
@@ -211,10 +187,11 @@ TEST(VuBlocks, ActivitiesFieldsAndCaptions)
     EXPECT_EQ(Captions(*day.vuActivityDailyData),
               (std::vector<std::string>{"noOfActivityChanges : 0002", "ActivityChangeInfo >", "ActivityChangeInfo >"}));
     const auto card = Captions((*day.vuCardIWData)[0]);
-    ASSERT_EQ(card.size(), 11u);
-    EXPECT_EQ(card[2], "fullCardNumber >");
-    EXPECT_EQ(card[6], "cardSlotNumber : 01");
-    EXPECT_EQ(card[9], "previousVehicleInfo >");
+    ASSERT_EQ(card.size(), 10u);
+    EXPECT_EQ(card[0], "cardHolderName >");
+    EXPECT_EQ(card[5], "cardSlotNumber : 01");
+    EXPECT_EQ(card[8], "previousVehicleInfo >");
+    EXPECT_EQ(Captions(*(*day.vuCardIWData)[0].cardHolderName)[0].substr(0, 20), "holderSurname : 01 4");
 }
 
 TEST(VuBlocks, OtherBlocksFields)
