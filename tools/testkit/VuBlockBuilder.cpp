@@ -172,12 +172,4 @@ Bytes MakeTransferResponse(std::uint8_t trep, const Bytes& data, const Signature
     return r;
 }
 
-Bytes MakeVuDownload(std::initializer_list<Bytes> responses)
-{
-    Bytes b;
-    for (const Bytes& r : responses)
-        Append(b, r);
-    return b;
-}
-
 } // namespace pellkit::test

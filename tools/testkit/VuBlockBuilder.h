@@ -103,6 +103,6 @@ Bytes TechnicalData(int calibrations);
 // 76h TREP, the data, the signature.
 Bytes MakeTransferResponse(std::uint8_t trep, const Bytes& data, const SignatureBlock& signature = {});
 // The responses one after the other, as a download file holds them.
-Bytes MakeVuDownload(std::initializer_list<Bytes> responses);
+inline Bytes MakeVuDownload(std::initializer_list<Bytes> responses) { return Concat(responses); }
 
 } // namespace pellkit::test
