@@ -195,8 +195,11 @@ TVerification VerifyCardImage(std::span<const std::uint8_t> image, TCertificateS
         part.name = Hex4(file->Fid()) + "h";
         part.index = 1;
         part.length = file->BodyLength;
-        const auto header = HeaderOffset(card, file->Fid(), file->HasData ? 0 : 1);
-        part.offset = header.value_or(0) + offsetInFile;
+        // The data block the signature covers; a file without one, its signature block.
+        const auto header = file->HasData && file->BodyOffset >= static_cast<std::int32_t>(TCardBlockHeader::kSize)
+                                ? static_cast<std::size_t>(file->BodyOffset) - TCardBlockHeader::kSize
+                                : HeaderOffset(card, file->Fid(), 1).value_or(0);
+        part.offset = header + offsetInFile;
         part.verdict = TVerdict::NotCheckable;
         const auto body = card.DataBody(*file);
         if (!file->HasData)
