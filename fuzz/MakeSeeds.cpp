@@ -173,6 +173,36 @@ void BuiltSeeds(Corpus& c)
     c.Add("overview", "no-locks", MakeOverview(0, 0));
     c.Add("overview", "three-locks-two-controls", MakeOverview(3, 2));
 
+    // Whole VU downloads: the overview and one block of every kind.
+    const Bytes overviewResponse = Concat({Bytes{0x76, 0x01}, overview});
+    const Bytes day = MakeTransferResponse(
+        0x02, ActivitiesData({.cards = {CardIWSpec{}, CardIWSpec{.slot = 1}},
+                              .changes = {ActivityChange(0, false, false, kBreakRest, 0), ActivityChange(1, false, true, kBreakRest, 0),
+                                          ActivityChange(0, false, false, kDriving, 360), ActivityChange(1, true, false, kWork, 370),
+                                          ActivityChange(0, true, false, kBreakRest, 600)},
+                              .places = 2,
+                              .conditions = 2}));
+    const Bytes download = MakeVuDownload({overviewResponse, day,
+                                           MakeTransferResponse(0x02, ActivitiesData({.day = kDay + 86399 + 86400})),
+                                           MakeTransferResponse(0x03, EventsFaultsData(2, 2, 1, 1)),
+                                           MakeTransferResponse(0x04, DetailedSpeedData(kDay, 3)),
+                                           MakeTransferResponse(0x05, TechnicalData(2))});
+    for (const char* target : {"vu-blocks", "views"}) {
+        c.Add(target, "download", download);
+        c.Add(target, "overview-only", overviewResponse);
+        c.Add(target, "one-day", MakeVuDownload({overviewResponse, day}));
+    }
+    c.Add("vu-blocks", "activities-data", Concat({ActivitiesData({.places = 1}), Bytes(128, 0)}));
+    c.Add("vu-blocks", "events-data", Concat({EventsFaultsData(1, 1, 1, 1), Bytes(128, 0)}));
+    c.Add("vu-blocks", "speed-data", Concat({DetailedSpeedData(kDay, 2), Bytes(128, 0)}));
+    c.Add("vu-blocks", "technical-data", Concat({TechnicalData(1), Bytes(128, 0)}));
+    c.Add("views", "card", card);
+    c.Add("views", "card-more-records", MakeDriverCardImage({.noOfEventsPerType = 3,
+                                                             .noOfFaultsPerType = 2,
+                                                             .activityStructureLength = 200,
+                                                             .noOfCardVehicleRecords = 5,
+                                                             .noOfCardPlaceRecords = 4}));
+
     const Bytes vuResponse = MakeResponse(0x02, 300);
     const Bytes overviewPart = Concat({Bytes{0x76, 0x01}, overview});
     c.Add("validate", "card", MakeContainer({{{0xA7, card}}}));
@@ -247,6 +277,10 @@ void SampleSeeds(Corpus& c, const fs::path& samples)
             const Bytes overview = Slice(*bytes, 0, *overviewLength);
             const Bytes block = Slice(overview, 2, overview.size() - 2);
             c.Add("overview", stem, block);
+            // Whole, and cut to its overview and first days, for the block readers and the views.
+            c.Add("vu-blocks", stem, *bytes);
+            c.Add("views", stem, *bytes);
+            c.Add("vu-blocks", stem + "-first-days", Slice(*bytes, 0, std::min<std::size_t>(bytes->size(), 4096)));
             Bytes certificates = Slice(block, 0, 388);
             Append(certificates, Slice(block, block.size() - 128, 128));
             Append(certificates, Slice(block, 388, block.size() - 388 - 128));
@@ -260,6 +294,7 @@ void SampleSeeds(Corpus& c, const fs::path& samples)
         } else {
             // A driver card image.
             c.Add("card", stem, *bytes);
+            c.Add("views", stem, *bytes);
             const CardFiles parts = SplitCard(*bytes);
             const Bytes* memberState = parts.Data(0xC108);
             const Bytes* cardCertificate = parts.Data(0xC100);

@@ -33,6 +33,14 @@ template <std::size_t N> void WriteBigEndian(TMemoryStream& stream, std::uint32_
 
 } // namespace
 
+void RequireBytes(const TMemoryStream& stream, std::size_t n, const std::string& what)
+{
+    if (stream.Remaining() < n)
+        throw ETachoError(what + ": " + std::to_string(n) + " bytes needed, " + std::to_string(stream.Remaining()) +
+                              " left",
+                          stream.Position());
+}
+
 void ReadByte(TMemoryStream& stream, std::uint8_t& value) { value = static_cast<std::uint8_t>(ReadBigEndian<1>(stream)); }
 void ReadWord(TMemoryStream& stream, std::uint16_t& value) { value = static_cast<std::uint16_t>(ReadBigEndian<2>(stream)); }
 void ReadLongWord(TMemoryStream& stream, std::uint32_t& value) { value = ReadBigEndian<4>(stream); }

@@ -27,6 +27,10 @@ private:
     std::size_t offset_;
 };
 
+// For the strict readers: throws ETachoError at the stream position unless n
+// bytes remain there; what names the field being read.
+void RequireBytes(const TMemoryStream& stream, std::size_t n, const std::string& what);
+
 void ReadByte(TMemoryStream& stream, std::uint8_t& value);
 void ReadWord(TMemoryStream& stream, std::uint16_t& value);
 void ReadLongWord(TMemoryStream& stream, std::uint32_t& value);

@@ -26,6 +26,7 @@ private:
 
 class TActivityChangeInfo : public TvtInfoProvide {
 public:
+    static constexpr std::size_t kSize = 2;
     void LoadFromStream(TMemoryStream& stream);
     void SaveToStream(TMemoryStream& stream) const;
     int ItemCount() const override { return 1; }

@@ -47,6 +47,7 @@ private:
 
 class TSpecificConditionRecord : public TvtInfoProvide {
 public:
+    static constexpr std::size_t kSize = 5;
     void LoadFromStream(TMemoryStream& stream);
     void SaveToStream(TMemoryStream& stream) const;
     int ItemCount() const override { return 2; }

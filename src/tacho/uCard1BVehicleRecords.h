@@ -53,6 +53,7 @@ private:
 
 class TPlaceRecord : public TvtInfoProvide {
 public:
+    static constexpr std::size_t kSize = 10;
     void LoadFromStream(TMemoryStream& stream);
     void SaveToStream(TMemoryStream& stream) const;
     int ItemCount() const override { return 5; }

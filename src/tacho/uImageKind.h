@@ -10,6 +10,9 @@ enum class TImageKind {
     Unknown,
     DriverCard, // an image that starts with the header of a known card file
     VuOverview, // a VU download or overview block: 76h 01h
+    // Smart tachograph data, which this program does not read:
+    VuGeneration2,   // a VU download that starts 76h 21h..25h or 31h..35h
+    CardGeneration2, // a card image with blocks of kind 02h or 03h (generation 2 data and signatures)
 };
 
 struct TImage {

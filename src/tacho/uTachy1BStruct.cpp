@@ -38,6 +38,13 @@ void TFullCardNumber::LoadFromStream(TMemoryStream& stream)
     ReadBytes(stream, cardNumber);
 }
 
+void TFullCardNumber::SaveToStream(TMemoryStream& stream) const
+{
+    WriteByte(stream, cardType);
+    WriteByte(stream, cardIssuingMemberState);
+    WriteBytes(stream, cardNumber);
+}
+
 void TFullCardNumber::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const
 {
     switch (index) {
@@ -52,6 +59,12 @@ void TVehicleRegistrationIdentification::LoadFromStream(TMemoryStream& stream)
 {
     ReadByte(stream, vehicleRegistrationNation);
     ReadBytes(stream, vehicleRegistrationNumber);
+}
+
+void TVehicleRegistrationIdentification::SaveToStream(TMemoryStream& stream) const
+{
+    WriteByte(stream, vehicleRegistrationNation);
+    WriteBytes(stream, vehicleRegistrationNumber);
 }
 
 void TVehicleRegistrationIdentification::GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const

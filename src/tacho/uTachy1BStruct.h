@@ -55,7 +55,9 @@ public:
 
 class TFullCardNumber : public TvtInfoProvide {
 public:
+    static constexpr std::size_t kSize = 18;
     void LoadFromStream(TMemoryStream& stream);
+    void SaveToStream(TMemoryStream& stream) const;
     int ItemCount() const override { return 3; }
     void GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const override;
 
@@ -66,7 +68,9 @@ public:
 
 class TVehicleRegistrationIdentification : public TvtInfoProvide {
 public:
+    static constexpr std::size_t kSize = 15;
     void LoadFromStream(TMemoryStream& stream);
+    void SaveToStream(TMemoryStream& stream) const;
     int ItemCount() const override { return 2; }
     void GetItem(int index, std::wstring& caption, TvtInfoProvide*& child) const override;
 

@@ -1,5 +1,6 @@
 // Driver card records: layouts, round trips, display captions.
 #include "CardImageBuilder.h"
+#include "RecordChecks.h"
 #include "uCard1BStruct.h"
 
 #include <gtest/gtest.h>
@@ -10,21 +11,8 @@
 namespace {
 
 using namespace pellkit::test;
-
-struct RoundTrip {
-    std::size_t consumed;
-    Bytes saved;
-};
-
-template <class Record> RoundTrip LoadAndSave(const Bytes& input)
-{
-    Record record;
-    TMemoryStream in(input);
-    record.LoadFromStream(in);
-    TMemoryStream out;
-    record.SaveToStream(out);
-    return {in.Position(), out.Buffer()};
-}
+using recordchecks::LoadAndSave;
+using recordchecks::RoundTrip;
 
 struct LayoutCase {
     const char* name;

@@ -49,7 +49,12 @@ TEST(ImageKind, IsToldByTheContent)
         {"card image read through a VU", viaVu, TImageKind::DriverCard, 2},
         {"VU download", {0x76, 0x01, 0x00}, TImageKind::VuOverview, 2},
         {"unknown FID", {0x12, 0x34, 0x00, 0x00, 0x00}, TImageKind::Unknown, 0},
-        {"known FID, unknown kind", {0x00, 0x02, 0x02, 0x00, 0x00}, TImageKind::Unknown, 0},
+        {"known FID, unknown kind", {0x00, 0x02, 0x04, 0x00, 0x00}, TImageKind::Unknown, 0},
+        {"generation 2 data first", {0x00, 0x02, 0x02, 0x00, 0x00}, TImageKind::CardGeneration2, 0},
+        {"generation 2 signature later", Bytes{0x00, 0x02, 0x00, 0x00, 0x01, 0xAA, 0x05, 0x01, 0x03, 0x00, 0x00},
+         TImageKind::CardGeneration2, 0},
+        {"smart tachograph VU download", {0x76, 0x21, 0x00}, TImageKind::VuGeneration2, 0},
+        {"smart tachograph VU download, version 2", {0x76, 0x31}, TImageKind::VuGeneration2, 0},
         {"76 06 without a card behind it", {0x76, 0x06, 0x00}, TImageKind::Unknown, 0},
         {"nothing", {}, TImageKind::Unknown, 0},
     };

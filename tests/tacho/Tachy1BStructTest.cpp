@@ -1,4 +1,5 @@
 #include "CertTestKit.h"
+#include "RecordChecks.h"
 #include "Samples.h"
 #include "VuBlockBuilder.h"
 #include "uTachy1BStruct.h"
@@ -10,22 +11,9 @@
 
 using namespace certkit;
 using namespace pellkit::test;
+using recordchecks::Captions;
 
 namespace {
-
-std::vector<std::string> Captions(const TvtInfoProvide& node)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < node.ItemCount(); ++i) {
-        std::wstring caption;
-        TvtInfoProvide* child = nullptr;
-        node.GetItem(i, caption, child);
-        out.emplace_back(caption.begin(), caption.end());
-        if (child)
-            out.back() += " >";
-    }
-    return out;
-}
 
 // Roots, member state and VU keys of our own.
 const std::string kMsRef = "FD4543200001FFFF";

@@ -9,6 +9,7 @@ int RunProbe(const QStringList& args);
 int RunFetch(const QStringList& args);
 int RunInspect(const QStringList& args);
 int RunVerify(const QStringList& args);
+int RunActivities(const QStringList& args);
 int RunStore(const QStringList& args);
 int RunValidate(const QStringList& args);
 int RunDownload(const QStringList& args);

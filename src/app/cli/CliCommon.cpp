@@ -93,6 +93,16 @@ std::optional<int> ParseFileCommand(QCommandLineParser& parser, const QStringLis
     return std::nullopt;
 }
 
+std::optional<int> ParseFilesCommand(QCommandLineParser& parser, const QStringList& args, QStringList& files)
+{
+    if (const auto done = ParseArguments(parser, args))
+        return done;
+    files = parser.positionalArguments();
+    if (files.isEmpty())
+        return UsageError(args.first(), QStringLiteral("FILE is required"));
+    return std::nullopt;
+}
+
 QString HelpEpilogue(bool withPort)
 {
     QString text = QStringLiteral(

@@ -36,6 +36,8 @@ std::optional<int> ParsePortCommand(QCommandLineParser& parser, const QStringLis
 // The same for a command on exactly one FILE, which it sets.
 std::optional<int> ParseFileCommand(QCommandLineParser& parser, const QStringList& args, bool withLanguage,
                                     QString& file);
+// The same for a command on one FILE or more, which it sets.
+std::optional<int> ParseFilesCommand(QCommandLineParser& parser, const QStringList& args, QStringList& files);
 // What every help ends with: the exit codes, the port syntax (withPort) and
 // where the settings, the spool and the archives live.
 QString HelpEpilogue(bool withPort);

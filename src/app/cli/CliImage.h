@@ -50,21 +50,39 @@ inline QString NotAnImageMessage(const QString& path)
         .arg(path);
 }
 
+// Why the file is not generation-1 data this program reads; empty when it is.
+inline QString ImageProblem(const QString& path, const TImage& image)
+{
+    switch (image.kind) {
+    case TImageKind::Unknown: return NotAnImageMessage(path);
+    case TImageKind::VuGeneration2:
+        return QStringLiteral("%1 is a smart tachograph (generation 2) VU download: only generation-1 data is read")
+            .arg(path);
+    case TImageKind::CardGeneration2:
+        return QStringLiteral("%1 is a generation-2 driver card image (blocks of kind 02h and 03h): only "
+                              "generation-1 data is read")
+            .arg(path);
+    case TImageKind::DriverCard:
+    case TImageKind::VuOverview: break;
+    }
+    return {};
+}
+
 struct TImageFile {
     std::vector<std::uint8_t> bytes;
     TImage image;
 };
 
 // The file and what it holds; none, told on stderr, when it cannot be read
-// or holds no image.
+// or holds no generation-1 image.
 inline std::optional<TImageFile> ReadImageInput(const QString& command, const QString& path)
 {
     auto bytes = ReadInputFile(command, path);
     if (!bytes)
         return std::nullopt;
     const TImage image = DetectImage(*bytes);
-    if (image.kind == TImageKind::Unknown) {
-        QTextStream(stderr) << "pellkit-cli " << command << ": " << NotAnImageMessage(path) << '\n';
+    if (const QString problem = ImageProblem(path, image); !problem.isEmpty()) {
+        QTextStream(stderr) << "pellkit-cli " << command << ": " << problem << '\n';
         return std::nullopt;
     }
     return TImageFile{std::move(*bytes), image};

@@ -24,8 +24,9 @@ struct Command {
 const Command kCommands[] = {
     {"probe", "ask the Vexa for its configuration handshake", RunProbe},
     {"fetch", "copy the Vexa's raw data file to a file, keeping it on the Vexa", RunFetch},
-    {"inspect", "show what a card image or VU download holds, or its identification", RunInspect},
-    {"verify", "check the certificates and signatures of a card image or VU download", RunVerify},
+    {"inspect", "show what card images or VU downloads hold: tree, identification or JSON", RunInspect},
+    {"verify", "check the certificates and every signed part of a card image or VU download", RunVerify},
+    {"activities", "list the driver activity spans of card images and VU downloads", RunActivities},
     {"store", "split a saved data file into named archives in the destination", RunStore},
     {"validate", "check a saved data file as a download is checked before the Vexa deletes it", RunValidate},
     {"download", "download the Vexa's data file into named archives", RunDownload},

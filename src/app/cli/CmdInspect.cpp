@@ -1,15 +1,24 @@
 // pellkit-cli inspect FILE [--identity]: the display tree of a card image or
 // VU overview, or the identification that names its archive.
+// pellkit-cli inspect FILE... --json: everything decoded and verified, as
+// one JSON document (docs/json.md).
 
 #include "CliCommands.h"
 #include "CliCommon.h"
 #include "CliImage.h"
+#include "CliJson.h"
+#include "CliVerification.h"
 
 #include "uArchUtil.h"
 #include "uCard1BFile.h"
+#include "uCertificates.h"
+#include "uTachy1BDownload.h"
 #include "uTachy1BStruct.h"
+#include "uVuView.h"
 
 #include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTextStream>
 
 #include <exception>
@@ -91,20 +100,106 @@ int InspectOverview(QTextStream& out, const std::vector<std::uint8_t>& bytes, st
     return kExitOk;
 }
 
+// One file of the JSON document; ok turns false when it is not wholly read.
+QJsonObject FileJson(const QString& path, const QCommandLineParser& parser, bool& ok)
+{
+    QJsonObject file{{"path", path}};
+    const auto fail = [&](const char* kind, const QString& error) {
+        file.insert("kind", kind);
+        file.insert("error", error);
+        ok = false;
+        return file;
+    };
+    QString error;
+    const auto bytes = ReadImageFile(path, error);
+    if (!bytes)
+        return fail("unreadable", error);
+    const TImage image = DetectImage(*bytes);
+    switch (image.kind) {
+    case TImageKind::Unknown: return fail("unknown", ImageProblem(path, image));
+    case TImageKind::VuGeneration2: return fail("vu-generation-2", ImageProblem(path, image));
+    case TImageKind::CardGeneration2: return fail("card-generation-2", ImageProblem(path, image));
+    case TImageKind::DriverCard:
+    case TImageKind::VuOverview: break;
+    }
+
+    TMemoryStream stream = TMemoryStream::Borrow(*bytes);
+    if (image.kind == TImageKind::DriverCard) {
+        file.insert("kind", "driver-card");
+        stream.SetPosition(image.start);
+        T1BDriverCard card;
+        try {
+            card.LoadImage(stream);
+        } catch (const ETachoError& e) {
+            // What was read before stays in the document.
+            file.insert("error", QStringLiteral("cannot read the card image: ") + QString::fromUtf8(e.what()));
+            ok = false;
+        }
+        file.insert("card", CardJson(views::ViewCard(card)));
+    } else {
+        file.insert("kind", "vu-download");
+        TVuDownload download;
+        download.LoadFromStream(stream);
+        QJsonObject vu = VuJson(views::ViewVu(download));
+        if (const auto& stop = download.Stop()) {
+            vu.insert("readStop", QJsonObject{{"blockOffset", static_cast<qint64>(stop->blockOffset)},
+                                              {"offset", static_cast<qint64>(stop->offset)},
+                                              {"reason", QString::fromStdString(stop->reason)}});
+            file.insert("error", QString::fromStdString(DescribeStop(*stop)));
+            ok = false;
+        } else {
+            vu.insert("readStop", QJsonValue());
+        }
+        file.insert("vu", vu);
+    }
+    TCertificateStore store;
+    LoadTrustedKeys(parser, store);
+    file.insert("verification", VerificationJson(VerifyImage(*bytes, image, store)));
+    return file;
+}
+
+int InspectJson(const QStringList& paths, const QCommandLineParser& parser)
+{
+    bool ok = true;
+    QJsonArray files;
+    for (const QString& path : paths)
+        files.append(FileJson(path, parser, ok));
+    const QJsonObject document{{"format", "pellkit-inspect"}, {"version", 1}, {"files", files}};
+    QTextStream(stdout) << QJsonDocument(document).toJson(QJsonDocument::Indented);
+    return ok ? kExitOk : kExitFailed;
+}
+
 } // namespace
 
 int RunInspect(const QStringList& args)
 {
     QCommandLineParser parser;
-    SetUpParser(parser, QStringLiteral("Shows what a driver card image or VU download holds, told by its content."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a card image or VU download"));
+    SetUpParser(parser, QStringLiteral(
+        "Shows what a driver card image or VU download holds, told by its content: its display tree, or with "
+        "--identity the identification that names its archive. With --json, every file given is decoded in "
+        "full (activities, identity, lists, certificates and each signed part's verdict) into one JSON "
+        "document; exit status 1 when a file is not generation-1 tachograph data or cannot be read whole."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a card image or VU download (several with --json)"),
+                                 QStringLiteral("FILE..."));
     const QCommandLineOption identityOption(QStringLiteral("identity"),
                                             QStringLiteral("print only the identification that names the archive"));
     parser.addOption(identityOption);
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QStringLiteral("print everything decoded and verified as one JSON document"));
+    parser.addOption(jsonOption);
+    AddKeysOption(parser);
 
-    QString path;
-    if (const auto done = ParseFileCommand(parser, args, false, path))
+    QStringList paths;
+    if (const auto done = ParseFilesCommand(parser, args, paths))
         return *done;
+    if (parser.isSet(jsonOption)) {
+        if (parser.isSet(identityOption))
+            return UsageError(args.first(), QStringLiteral("--identity and --json do not go together"));
+        return InspectJson(paths, parser);
+    }
+    if (paths.size() > 1)
+        return UsageError(args.first(), QStringLiteral("unexpected argument '%1' (several files need --json)").arg(paths.at(1)));
+    const QString path = paths.first();
     QTextStream err(stderr);
     auto input = ReadImageInput(args.first(), path);
     if (!input)
