@@ -16,9 +16,14 @@
 
 class TQtSerialPort;
 
+// Exit status by kind of failure; scripts rely on these numbers.
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1; // the device or the data failed
-constexpr int kExitUsage = 2;
+constexpr int kExitFailed = 1;    // anything not named below
+constexpr int kExitUsage = 2;     // the arguments
+constexpr int kExitDevice = 3;    // the port or the Vexa: cannot open, no answer, refused
+constexpr int kExitData = 4;      // the data: failed its check, unreadable, not valid
+constexpr int kExitStorage = 5;   // not everything stored or written
+constexpr int kExitCancelled = 6; // the user cancelled
 
 // ---- arguments and errors -----------------------------------------------------
 
