@@ -218,6 +218,41 @@ constexpr int QtPaste = 1071;                 // "&Paste"
 constexpr int QtDeleteText = 1072;
 constexpr int QtSelectAll = 1073;
 
+// The register of driver cards and vehicle units (1200 and up): the window's
+// table and pellkit-cli register share these captions.
+constexpr int RegisterTitle = 1200;
+constexpr int RegisterColumnKind = 1201;
+constexpr int RegisterColumnCardNumber = 1202;
+constexpr int RegisterColumnHolder = 1203;
+constexpr int RegisterColumnNation = 1204;
+constexpr int RegisterColumnCardExpiry = 1205;
+constexpr int RegisterColumnRegistration = 1206;
+constexpr int RegisterColumnVin = 1207;
+constexpr int RegisterColumnLastDownload = 1208;
+constexpr int RegisterColumnNextDue = 1209;
+constexpr int RegisterColumnDaysLeft = 1210;
+constexpr int RegisterColumnSignature = 1211;
+constexpr int RegisterColumnArchives = 1212;
+constexpr int RegisterColumnState = 1213;
+constexpr int RegisterKindDriverCard = 1214;
+constexpr int RegisterKindVehicleUnit = 1215;
+constexpr int RegisterDueOk = 1216;
+constexpr int RegisterDueSoon = 1217;           // within 7 days
+constexpr int RegisterOverdue = 1218;
+constexpr int RegisterVerdictValid = 1219;
+constexpr int RegisterVerdictInvalid = 1220;
+constexpr int RegisterVerdictNotCheckable = 1221;
+constexpr int RegisterOthersTitle = 1222;       // the files listed apart
+constexpr int RegisterColumnFile = 1223;
+constexpr int RegisterColumnReason = 1224;
+constexpr int RegisterNotTachograph = 1225;
+constexpr int RegisterGeneration2 = 1226;
+constexpr int RegisterUnreadable = 1227;        // the reader's reason (English) follows
+constexpr int RegisterNoDownload = 1228;        // a card that records no download
+constexpr int RegisterReading = 1229;           // %1 files read, %2 files in all
+constexpr int RegisterEmpty = 1230;             // %1 the folders
+constexpr int RegisterFolderUnreadable = 1231;  // %1 the folder, %2 the system's reason
+
 // The text of a worker or exchange result code (0 is success and has none).
 constexpr int ResultMessageCode(int resultCode)
 {
@@ -284,6 +319,14 @@ constexpr auto kUsedMessageCodes = std::to_array<int>({
     QtDirectory, QtChoose, QtFilesOfType, QtDirectories, QtRename, QtDeleteFile, QtShowHiddenFiles, QtNewFolderMenu,
     QtNewFolderName, QtConfirmDelete, QtComputer, QtColumnName, QtColumnSize, QtColumnType, QtColumnDateModified,
     QtFolder, QtDrive, QtYes, QtNo, QtUndo, QtRedo, QtCut, QtCopy, QtPaste, QtDeleteText, QtSelectAll,
+
+    RegisterTitle, RegisterColumnKind, RegisterColumnCardNumber, RegisterColumnHolder, RegisterColumnNation,
+    RegisterColumnCardExpiry, RegisterColumnRegistration, RegisterColumnVin, RegisterColumnLastDownload,
+    RegisterColumnNextDue, RegisterColumnDaysLeft, RegisterColumnSignature, RegisterColumnArchives,
+    RegisterColumnState, RegisterKindDriverCard, RegisterKindVehicleUnit, RegisterDueOk, RegisterDueSoon,
+    RegisterOverdue, RegisterVerdictValid, RegisterVerdictInvalid, RegisterVerdictNotCheckable,
+    RegisterOthersTitle, RegisterColumnFile, RegisterColumnReason, RegisterNotTachograph, RegisterGeneration2,
+    RegisterUnreadable, RegisterNoDownload, RegisterReading, RegisterEmpty, RegisterFolderUnreadable,
 });
 
 namespace detail {
