@@ -252,6 +252,109 @@ constexpr int RegisterNoDownload = 1228;        // a card that records no downlo
 constexpr int RegisterReading = 1229;           // %1 files read, %2 files in all
 constexpr int RegisterEmpty = 1230;             // %1 the folders
 constexpr int RegisterFolderUnreadable = 1231;  // %1 the folder, %2 the system's reason
+// The viewer of an archive (1300 and up).
+constexpr int ViewerTitle = 1300;            // %1 the file's name
+constexpr int OpenArchiveButton = 1301;
+constexpr int RegisterButton = 1302;
+constexpr int ViewerNotTachograph = 1303;    // %1 the file
+constexpr int ViewerVuGeneration2 = 1304;    // %1 the file
+constexpr int ViewerCardGeneration2 = 1305;  // %1 the file
+constexpr int ViewerCannotRead = 1306;       // %1 the file, %2 the system's reason
+constexpr int ViewerPartlyRead = 1307;       // %1 the reader's reason
+constexpr int ViewerTooLarge = 1308;         // %1 the file
+constexpr int ViewerOpenTitle = 1309;        // the file chooser's title
+constexpr int Holder = 1310;
+constexpr int CardNumber = 1311;
+constexpr int Nation = 1312;
+constexpr int CardExpiry = 1313;
+constexpr int Registration = 1314;
+constexpr int Vin = 1315;
+constexpr int DownloadablePeriod = 1316;
+constexpr int Signature = 1317;
+constexpr int VerdictValid = 1318;
+constexpr int VerdictInvalid = 1319;
+constexpr int VerdictNotCheckable = 1320;
+constexpr int TabActivities = 1321;
+constexpr int TabVehicles = 1322;
+constexpr int TabPlaces = 1323;
+constexpr int TabEventsFaults = 1324;
+constexpr int TabControls = 1325;
+constexpr int TabCardInsertions = 1326;
+constexpr int TabTechnical = 1327;
+constexpr int TabSignatures = 1328;
+constexpr int TabRecords = 1329;
+constexpr int ActivityBreakRest = 1330;
+constexpr int ActivityAvailability = 1331;
+constexpr int ActivityWork = 1332;
+constexpr int ActivityDriving = 1333;
+constexpr int ActivityUnknown = 1334;
+constexpr int SlotDriver = 1335;
+constexpr int SlotCoDriver = 1336;
+constexpr int NoActivities = 1337;
+constexpr int PreviousMonth = 1338;
+constexpr int NextMonth = 1339;
+constexpr int ColumnBegin = 1340;
+constexpr int ColumnEnd = 1341;
+constexpr int ColumnOdometerBegin = 1342;
+constexpr int ColumnOdometerEnd = 1343;
+constexpr int ColumnVehicle = 1344;
+constexpr int ColumnTime = 1345;
+constexpr int ColumnType = 1346;
+constexpr int ColumnCountry = 1347;
+constexpr int ColumnRegion = 1348;
+constexpr int ColumnOdometer = 1349;
+constexpr int WorkPeriodBegin = 1350;
+constexpr int WorkPeriodEnd = 1351;
+constexpr int KindEvent = 1352;
+constexpr int KindFault = 1353;
+constexpr int ColumnCard = 1354;
+constexpr int ColumnControl = 1355;
+constexpr int ColumnDownloadPeriod = 1356;
+constexpr int ColumnSlot = 1357;
+constexpr int ColumnInserted = 1358;
+constexpr int ColumnWithdrawn = 1359;
+constexpr int ColumnField = 1360;
+constexpr int ColumnValue = 1361;
+constexpr int ColumnKind = 1362;
+constexpr int ControlCardDownload = 1363;
+constexpr int ControlVuDownload = 1364;
+constexpr int ControlPrintout = 1365;
+constexpr int ControlDisplay = 1366;
+constexpr int Manufacturer = 1367;
+constexpr int PartNumber = 1368;
+constexpr int SerialNumber = 1369;
+constexpr int SoftwareVersion = 1370;
+constexpr int ApprovalNumber = 1371;
+constexpr int SensorSerialNumber = 1372;
+constexpr int Calibration = 1373;
+constexpr int NextCalibration = 1374;
+constexpr int IssuingAuthority = 1375;
+constexpr int ValidFrom = 1376;
+constexpr int BirthDate = 1377;
+constexpr int DrivingLicence = 1378;
+constexpr int LastCardDownload = 1379;
+constexpr int ColumnPart = 1380;
+constexpr int ColumnOffset = 1381;
+constexpr int ColumnVerdict = 1382;
+constexpr int CertificateMemberState = 1383;
+constexpr int CertificateVu = 1384;
+constexpr int CertificateCard = 1385;
+constexpr int ReasonNoCertificate = 1386;
+constexpr int ReasonNoSignature = 1387;
+constexpr int ReasonNoData = 1388;
+constexpr int ReasonCutShort = 1389;
+constexpr int ReasonUnreadable = 1390;
+constexpr int ReasonGeneration2 = 1391;
+constexpr int CertificateUnknownAuthority = 1392;
+constexpr int CertificateMissing = 1393;
+constexpr int CertificateMalformed = 1394;
+constexpr int ProblemForeignLayout = 1395;
+constexpr int ProblemNothingSigned = 1396;
+constexpr int ColumnRecord = 1397;
+
+// The register window beyond its table (1400 and up).
+constexpr int RegisterRefresh = 1400;
+constexpr int RegisterCounts = 1401;         // %1 driver cards, %2 vehicle units
 
 // The text of a worker or exchange result code (0 is success and has none).
 constexpr int ResultMessageCode(int resultCode)
@@ -327,6 +430,21 @@ constexpr auto kUsedMessageCodes = std::to_array<int>({
     RegisterOverdue, RegisterVerdictValid, RegisterVerdictInvalid, RegisterVerdictNotCheckable,
     RegisterOthersTitle, RegisterColumnFile, RegisterColumnReason, RegisterNotTachograph, RegisterGeneration2,
     RegisterUnreadable, RegisterNoDownload, RegisterReading, RegisterEmpty, RegisterFolderUnreadable,
+    ViewerTitle, OpenArchiveButton, RegisterButton, ViewerNotTachograph, ViewerVuGeneration2, ViewerCardGeneration2,
+    ViewerCannotRead, ViewerPartlyRead, ViewerTooLarge, ViewerOpenTitle, Holder, CardNumber, Nation, CardExpiry,
+    Registration, Vin, DownloadablePeriod, Signature, VerdictValid, VerdictInvalid, VerdictNotCheckable,
+    TabActivities, TabVehicles, TabPlaces, TabEventsFaults, TabControls, TabCardInsertions, TabTechnical,
+    TabSignatures, TabRecords, ActivityBreakRest, ActivityAvailability, ActivityWork, ActivityDriving,
+    ActivityUnknown, SlotDriver, SlotCoDriver, NoActivities, PreviousMonth, NextMonth, ColumnBegin, ColumnEnd,
+    ColumnOdometerBegin, ColumnOdometerEnd, ColumnVehicle, ColumnTime, ColumnType, ColumnCountry, ColumnRegion,
+    ColumnOdometer, WorkPeriodBegin, WorkPeriodEnd, KindEvent, KindFault, ColumnCard, ColumnControl,
+    ColumnDownloadPeriod, ColumnSlot, ColumnInserted, ColumnWithdrawn, ColumnField, ColumnValue, ColumnKind,
+    ControlCardDownload, ControlVuDownload, ControlPrintout, ControlDisplay, Manufacturer, PartNumber, SerialNumber,
+    SoftwareVersion, ApprovalNumber, SensorSerialNumber, Calibration, NextCalibration, IssuingAuthority, ValidFrom,
+    BirthDate, DrivingLicence, LastCardDownload, ColumnPart, ColumnOffset, ColumnVerdict, CertificateMemberState,
+    CertificateVu, CertificateCard, ReasonNoCertificate, ReasonNoSignature, ReasonNoData, ReasonCutShort,
+    ReasonUnreadable, ReasonGeneration2, CertificateUnknownAuthority, CertificateMissing, CertificateMalformed,
+    ProblemForeignLayout, ProblemNothingSigned, ColumnRecord, RegisterRefresh, RegisterCounts,
 });
 
 namespace detail {

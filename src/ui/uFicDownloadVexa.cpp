@@ -6,6 +6,8 @@
 #include "uFlags.h"
 #include "uFormExtension.h"
 #include "uFormSupport.h"
+#include "uFormRegister.h"
+#include "uFormViewer.h"
 #include "uLocalization.h"
 #include "uMessageCodes.h"
 #include "uQtLanguage.h"
@@ -22,6 +24,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -179,6 +184,12 @@ void TFicheDownloadVexa::CreateControls()
     btnExtensions = Button(QStringLiteral("File extensions"), this, "btnExtensions", {356, 110, 169, 32});
     btnDestination = Button(QStringLiteral("Destination directory"), this, "btnDestination", {356, 192, 169, 30});
     btnCancel = Button(QStringLiteral("Cancel"), this, "btnCancel", {210, 228, 121, 30});
+    btnOpenArchive = Button(QStringLiteral("Open archive"), this, "btnOpenArchive", {16, 228, 170, 30});
+    btnRegister = Button(QStringLiteral("Register"), this, "btnRegister", {355, 228, 170, 30});
+    connect(btnOpenArchive, &QPushButton::clicked, this, &TFicheDownloadVexa::btnOpenArchiveClick);
+    connect(btnRegister, &QPushButton::clicked, this, &TFicheDownloadVexa::btnRegisterClick);
+    // A file dropped on the window opens in the viewer.
+    setAcceptDrops(true);
 
     ProgressBar1 = Named(new QProgressBar(this), "ProgressBar1");
     ProgressBar1->setGeometry(16, 264, 509, 20);
@@ -315,6 +326,13 @@ void TFicheDownloadVexa::ApplyLanguage(int code)
     rgPortCom->SetItemText(kPortDevice, MessageText(msg::PortDevice));
     cbPortDevice->lineEdit()->setPlaceholderText(MessageText(msg::PortDevicePlaceholder));
     btnArchives->setText(MessageText(msg::ArchivesButton));
+    btnOpenArchive->setText(MessageText(msg::OpenArchiveButton));
+    btnRegister->setText(MessageText(msg::RegisterButton));
+    for (const QPointer<TFormViewer>& viewer : Viewers)
+        if (viewer)
+            viewer->ApplyLanguage(code);
+    if (Register)
+        Register->ApplyLanguage(code);
     const QString languageName = NativeLanguageName(code);
     cbLanguage->setToolTip(languageName);
     cbLanguage->setAccessibleName(languageName);
@@ -415,6 +433,61 @@ void TFicheDownloadVexa::keyPressEvent(QKeyEvent* e)
 }
 
 void TFicheDownloadVexa::QuitButtonClick() { close(); }
+
+void TFicheDownloadVexa::dragEnterEvent(QDragEnterEvent* e)
+{
+    const QList<QUrl> urls = e->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+        e->acceptProposedAction();
+}
+
+void TFicheDownloadVexa::dropEvent(QDropEvent* e)
+{
+    QStringList paths;
+    for (const QUrl& url : e->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    if (paths.isEmpty())
+        return;
+    e->acceptProposedAction();
+    OpenFiles(paths);
+}
+
+void TFicheDownloadVexa::OpenFiles(const QStringList& paths)
+{
+    Viewers.removeAll(nullptr);
+    for (const QString& path : paths)
+        if (TFormViewer* viewer = OpenViewer(path, InterfaceLanguage, this))
+            Viewers << viewer;
+}
+
+void TFicheDownloadVexa::btnRegisterClick()
+{
+    const std::filesystem::path folder(QDir::fromNativeSeparators(DestinationDir).toStdU16String());
+    if (!Register) {
+        Register = new TFormRegister(this);
+        Register->setAttribute(Qt::WA_DeleteOnClose);
+        connect(Register, &TFormRegister::ViewerOpened, this, [this](TFormViewer* viewer) { Viewers << viewer; });
+    }
+    Register->SetFolders({folder});
+    Register->ApplyLanguage(InterfaceLanguage);
+    Register->show();
+    Register->raise();
+    Register->activateWindow();
+    Register->Refresh();
+}
+
+void TFicheDownloadVexa::btnOpenArchiveClick()
+{
+    QFileDialog chooser(this, MessageText(msg::ViewerOpenTitle));
+    chooser.setFileMode(QFileDialog::ExistingFiles);
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    chooser.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (QFileInfo(DestinationDir).isDir())
+        chooser.setDirectory(DestinationDir);
+    if (chooser.exec() == QDialog::Accepted)
+        OpenFiles(chooser.selectedFiles());
+}
 
 void TFicheDownloadVexa::RestoreFormState()
 {

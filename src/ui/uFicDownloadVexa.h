@@ -14,6 +14,7 @@
 #include "uSerialPort.h"
 
 #include <QList>
+#include <QPointer>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -24,6 +25,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -35,6 +38,8 @@ class TOwnerDrawComboBox;
 class TRadioGroup;
 class TThreadDownload;
 class TUpDown;
+class TFormViewer;
+class TFormRegister;
 
 class TFicheDownloadVexa : public QWidget {
     Q_OBJECT
@@ -99,6 +104,18 @@ public:
     QComboBox* cbPortDevice;
     QLabel* lbStatus;
     QPushButton* btnArchives;
+    // Either side of the cancel button: an archive in the viewer, and the
+    // register of the destination.
+    QPushButton* btnOpenArchive;
+    QPushButton* btnRegister;
+
+    // The viewers and the register window that are open: they follow the
+    // flag, and the register follows the downloads.
+    QList<QPointer<TFormViewer>> Viewers;
+    QPointer<TFormRegister> Register;
+    // Each file in a viewer of its own (a file dropped on the window, or
+    // named on the command line); a file the viewer cannot read is told.
+    void OpenFiles(const QStringList& paths);
 
     TThreadDownload* Worker = nullptr;
     int CardArchiveFormat = 0;
@@ -127,6 +144,8 @@ public slots:
     void DownloadProgress(int progress, qint64 received, qint64 total);
     void rgPortComClick();
     void btnArchivesClick();
+    void btnOpenArchiveClick();
+    void btnRegisterClick();
     void btnDestinationClick();
     void btnConfigurationClick();
     void btnExtensionsClick();
@@ -138,6 +157,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateControls();

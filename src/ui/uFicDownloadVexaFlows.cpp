@@ -11,6 +11,7 @@
 #include "uFlags.h"
 #include "uFormArchives.h"
 #include "uFormExtension.h"
+#include "uFormRegister.h"
 #include "uFormSupport.h"
 #include "uMessageCodes.h"
 #include "uRadioGroup.h"
@@ -211,6 +212,9 @@ void TFicheDownloadVexa::ShowAccount(TDownloadAccount account)
     Account.summary = CommitSummaryText(Account.commit);
     StatusLine(Account.summary);
     btnArchives->setEnabled(!Account.IsEmpty());
+    // The register shows what the download brought.
+    if (Register)
+        Register->Refresh();
 }
 
 void TFicheDownloadVexa::btnArchivesClick()

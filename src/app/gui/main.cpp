@@ -39,6 +39,9 @@ int main(int argc, char** argv)
     parser.addOption(screenshot);
     parser.addOption(screenshotLanguages);
     parser.addOption(screenshotVexa);
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A driver card image or VU download to open in the viewer."),
+                                 QStringLiteral("[FILE...]"));
     parser.process(app);
 
     InitUiResources();
@@ -60,6 +63,9 @@ int main(int argc, char** argv)
         }
 
         window.show();
+        // The files named on the command line, once the window is up.
+        if (const QStringList files = parser.positionalArguments(); !files.isEmpty())
+            QTimer::singleShot(0, &window, [&window, files] { window.OpenFiles(files); });
         QTimer::singleShot(0, &window, &TFicheDownloadVexa::ReportSpoolLeftovers);
         return QApplication::exec();
     } catch (const ESQLite& e) {
