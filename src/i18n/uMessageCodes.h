@@ -252,7 +252,19 @@ constexpr int RegisterNoDownload = 1228;        // a card that records no downlo
 constexpr int RegisterReading = 1229;           // %1 files read, %2 files in all
 constexpr int RegisterEmpty = 1230;             // %1 the folders
 constexpr int RegisterFolderUnreadable = 1231;  // %1 the folder, %2 the system's reason
-// The viewer of an archive (1300 and up).
+// The viewer of an archive (1300 and up); its captions shared with the
+// register's columns first.
+constexpr int Holder = RegisterColumnHolder;
+constexpr int CardNumber = RegisterColumnCardNumber;
+constexpr int Nation = RegisterColumnNation;
+constexpr int CardExpiry = RegisterColumnCardExpiry;
+constexpr int Registration = RegisterColumnRegistration;
+constexpr int Vin = RegisterColumnVin;
+constexpr int Signature = RegisterColumnSignature;
+constexpr int VerdictValid = RegisterVerdictValid;
+constexpr int VerdictInvalid = RegisterVerdictInvalid;
+constexpr int VerdictNotCheckable = RegisterVerdictNotCheckable;
+constexpr int ColumnKind = RegisterColumnKind;
 constexpr int ViewerTitle = 1300;            // %1 the file's name
 constexpr int OpenArchiveButton = 1301;
 constexpr int RegisterButton = 1302;
@@ -263,17 +275,7 @@ constexpr int ViewerCannotRead = 1306;       // %1 the file, %2 the system's rea
 constexpr int ViewerPartlyRead = 1307;       // %1 the reader's reason
 constexpr int ViewerTooLarge = 1308;         // %1 the file
 constexpr int ViewerOpenTitle = 1309;        // the file chooser's title
-constexpr int Holder = 1310;
-constexpr int CardNumber = 1311;
-constexpr int Nation = 1312;
-constexpr int CardExpiry = 1313;
-constexpr int Registration = 1314;
-constexpr int Vin = 1315;
 constexpr int DownloadablePeriod = 1316;
-constexpr int Signature = 1317;
-constexpr int VerdictValid = 1318;
-constexpr int VerdictInvalid = 1319;
-constexpr int VerdictNotCheckable = 1320;
 constexpr int TabActivities = 1321;
 constexpr int TabVehicles = 1322;
 constexpr int TabPlaces = 1323;
@@ -315,7 +317,6 @@ constexpr int ColumnInserted = 1358;
 constexpr int ColumnWithdrawn = 1359;
 constexpr int ColumnField = 1360;
 constexpr int ColumnValue = 1361;
-constexpr int ColumnKind = 1362;
 constexpr int ControlCardDownload = 1363;
 constexpr int ControlVuDownload = 1364;
 constexpr int ControlPrintout = 1365;
@@ -431,20 +432,19 @@ constexpr auto kUsedMessageCodes = std::to_array<int>({
     RegisterOthersTitle, RegisterColumnFile, RegisterColumnReason, RegisterNotTachograph, RegisterGeneration2,
     RegisterUnreadable, RegisterNoDownload, RegisterReading, RegisterEmpty, RegisterFolderUnreadable,
     ViewerTitle, OpenArchiveButton, RegisterButton, ViewerNotTachograph, ViewerVuGeneration2, ViewerCardGeneration2,
-    ViewerCannotRead, ViewerPartlyRead, ViewerTooLarge, ViewerOpenTitle, Holder, CardNumber, Nation, CardExpiry,
-    Registration, Vin, DownloadablePeriod, Signature, VerdictValid, VerdictInvalid, VerdictNotCheckable,
-    TabActivities, TabVehicles, TabPlaces, TabEventsFaults, TabControls, TabCardInsertions, TabTechnical,
-    TabSignatures, TabRecords, ActivityBreakRest, ActivityAvailability, ActivityWork, ActivityDriving,
-    ActivityUnknown, SlotDriver, SlotCoDriver, NoActivities, PreviousMonth, NextMonth, ColumnBegin, ColumnEnd,
-    ColumnOdometerBegin, ColumnOdometerEnd, ColumnVehicle, ColumnTime, ColumnType, ColumnCountry, ColumnRegion,
-    ColumnOdometer, WorkPeriodBegin, WorkPeriodEnd, KindEvent, KindFault, ColumnCard, ColumnControl,
-    ColumnDownloadPeriod, ColumnSlot, ColumnInserted, ColumnWithdrawn, ColumnField, ColumnValue, ColumnKind,
-    ControlCardDownload, ControlVuDownload, ControlPrintout, ControlDisplay, Manufacturer, PartNumber, SerialNumber,
-    SoftwareVersion, ApprovalNumber, SensorSerialNumber, Calibration, NextCalibration, IssuingAuthority, ValidFrom,
-    BirthDate, DrivingLicence, LastCardDownload, ColumnPart, ColumnOffset, ColumnVerdict, CertificateMemberState,
-    CertificateVu, CertificateCard, ReasonNoCertificate, ReasonNoSignature, ReasonNoData, ReasonCutShort,
-    ReasonUnreadable, ReasonGeneration2, CertificateUnknownAuthority, CertificateMissing, CertificateMalformed,
-    ProblemForeignLayout, ProblemNothingSigned, ColumnRecord, RegisterRefresh, RegisterCounts,
+    ViewerCannotRead, ViewerPartlyRead, ViewerTooLarge, ViewerOpenTitle, DownloadablePeriod, TabActivities,
+    TabVehicles, TabPlaces, TabEventsFaults, TabControls, TabCardInsertions, TabTechnical, TabSignatures,
+    TabRecords, ActivityBreakRest, ActivityAvailability, ActivityWork, ActivityDriving, ActivityUnknown, SlotDriver,
+    SlotCoDriver, NoActivities, PreviousMonth, NextMonth, ColumnBegin, ColumnEnd, ColumnOdometerBegin,
+    ColumnOdometerEnd, ColumnVehicle, ColumnTime, ColumnType, ColumnCountry, ColumnRegion, ColumnOdometer,
+    WorkPeriodBegin, WorkPeriodEnd, KindEvent, KindFault, ColumnCard, ColumnControl, ColumnDownloadPeriod,
+    ColumnSlot, ColumnInserted, ColumnWithdrawn, ColumnField, ColumnValue, ControlCardDownload, ControlVuDownload,
+    ControlPrintout, ControlDisplay, Manufacturer, PartNumber, SerialNumber, SoftwareVersion, ApprovalNumber,
+    SensorSerialNumber, Calibration, NextCalibration, IssuingAuthority, ValidFrom, BirthDate, DrivingLicence,
+    LastCardDownload, ColumnPart, ColumnOffset, ColumnVerdict, CertificateMemberState, CertificateVu,
+    CertificateCard, ReasonNoCertificate, ReasonNoSignature, ReasonNoData, ReasonCutShort, ReasonUnreadable,
+    ReasonGeneration2, CertificateUnknownAuthority, CertificateMissing, CertificateMalformed, ProblemForeignLayout,
+    ProblemNothingSigned, ColumnRecord, RegisterRefresh, RegisterCounts,
 });
 
 namespace detail {
