@@ -252,6 +252,7 @@ constexpr int RegisterNoDownload = 1228;        // a card that records no downlo
 constexpr int RegisterReading = 1229;           // %1 files read, %2 files in all
 constexpr int RegisterEmpty = 1230;             // %1 the folders
 constexpr int RegisterFolderUnreadable = 1231;  // %1 the folder, %2 the system's reason
+constexpr int RegisterCancelled = 1232;
 
 // The text of a worker or exchange result code (0 is success and has none).
 constexpr int ResultMessageCode(int resultCode)
@@ -327,6 +328,7 @@ constexpr auto kUsedMessageCodes = std::to_array<int>({
     RegisterOverdue, RegisterVerdictValid, RegisterVerdictInvalid, RegisterVerdictNotCheckable,
     RegisterOthersTitle, RegisterColumnFile, RegisterColumnReason, RegisterNotTachograph, RegisterGeneration2,
     RegisterUnreadable, RegisterNoDownload, RegisterReading, RegisterEmpty, RegisterFolderUnreadable,
+    RegisterCancelled,
 });
 
 namespace detail {

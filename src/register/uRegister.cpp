@@ -94,11 +94,11 @@ std::string TrustText(const std::vector<TTrustedKey>& keys)
 std::string IdentityKey(const TFileFacts& f)
 {
     if (f.kind == TFileKind::DriverCard)
-        return "card\n" + f.nation + '\n' + f.cardNumber;
+        return "card\n" + std::to_string(f.nationCode) + '\n' + f.cardNumber;
     // The VIN stays with the vehicle when its registration changes.
     if (!f.vin.empty())
         return "vu\n" + f.vin;
-    return "vu\n" + f.nation + '\n' + f.registration;
+    return "vu\n" + std::to_string(f.nationCode) + '\n' + f.registration;
 }
 
 // Whether a is the later download of the two (a valid archive wins a tie).
@@ -116,6 +116,7 @@ TRegisterRow MakeRow(const TFileFacts& f, const fs::path& path)
     row.cardNumber = f.cardNumber;
     row.holder = f.holder;
     row.nation = f.nation;
+    row.nationCode = f.nationCode;
     row.cardExpiry = f.cardExpiry;
     row.registration = f.registration;
     row.vin = f.vin;

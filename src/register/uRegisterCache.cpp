@@ -83,7 +83,8 @@ bool Prepare(sqlite3* db, const std::string& trust)
     if (!Exec(db, "CREATE TABLE IF NOT EXISTS files ("
                   " path TEXT PRIMARY KEY, folder TEXT NOT NULL, size INTEGER NOT NULL, mtime INTEGER NOT NULL,"
                   " kind INTEGER NOT NULL, reason TEXT NOT NULL, card_number TEXT NOT NULL, holder TEXT NOT NULL,"
-                  " nation TEXT NOT NULL, card_expiry TEXT NOT NULL, registration TEXT NOT NULL, vin TEXT NOT NULL,"
+                  " nation TEXT NOT NULL, nation_code INTEGER NOT NULL, card_expiry TEXT NOT NULL,"
+                  " registration TEXT NOT NULL, vin TEXT NOT NULL,"
                   " last_download INTEGER NOT NULL, verdict INTEGER NOT NULL)")
         || !Exec(db, "CREATE INDEX IF NOT EXISTS files_folder ON files (folder)"))
         return false;
@@ -160,7 +161,7 @@ std::unordered_map<std::string, TCachedFile> TRegisterCache::Folder(const std::s
     if (!db_)
         return files;
     TStatement select(db_, "SELECT path, size, mtime, kind, reason, card_number, holder, nation, card_expiry,"
-                           " registration, vin, last_download, verdict FROM files WHERE folder = ?1");
+                           " registration, vin, last_download, verdict, nation_code FROM files WHERE folder = ?1");
     if (!select)
         return files;
     select.Bind(1, folder);
@@ -180,6 +181,7 @@ std::unordered_map<std::string, TCachedFile> TRegisterCache::Folder(const std::s
         f.vin = select.Text(10);
         const std::int64_t last = select.Int(11);
         f.lastDownload = last >= 0 && last <= 0xFFFFFFFF ? static_cast<std::uint32_t>(last) : 0;
+        f.nationCode = static_cast<std::uint8_t>(select.Int(13) & 0xFF);
         files.emplace(select.Text(0), std::move(file));
     }
     return files;
@@ -192,8 +194,8 @@ bool TRegisterCache::Update(const std::vector<TCacheEntry>& learnt, const std::v
     if (!Exec(db_, "BEGIN IMMEDIATE"))
         return false;
     TStatement insert(db_, "INSERT OR REPLACE INTO files (path, folder, size, mtime, kind, reason, card_number,"
-                           " holder, nation, card_expiry, registration, vin, last_download, verdict)"
-                           " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)");
+                           " holder, nation, card_expiry, registration, vin, last_download, verdict, nation_code)"
+                           " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)");
     TStatement remove(db_, "DELETE FROM files WHERE path = ?1");
     bool ok = insert && remove;
     for (std::size_t i = 0; ok && i < learnt.size(); ++i) {
@@ -213,6 +215,7 @@ bool TRegisterCache::Update(const std::vector<TCacheEntry>& learnt, const std::v
         insert.Bind(12, f.vin);
         insert.Bind(13, static_cast<std::int64_t>(f.lastDownload));
         insert.Bind(14, static_cast<std::int64_t>(f.verdict));
+        insert.Bind(15, static_cast<std::int64_t>(f.nationCode));
         ok = insert.Run();
     }
     for (std::size_t i = 0; ok && i < gone.size(); ++i) {

@@ -57,8 +57,13 @@ TFileFacts ReadCard(std::span<const std::uint8_t> bytes, std::size_t start, TCer
         return Unreadable("the card image cannot be read: " + e.Reason() + " at offset " +
                           std::to_string(e.Offset() + start));
     }
-    if (!card.HasIdentification())
+    if (!card.HasIdentification()) {
+        // A national variant frames its files alike: say why it is not read.
+        for (const auto& problem : views::VerifyCardImage(image, store, start).problems)
+            if (problem.kind == views::TVerificationProblem::TKind::ForeignLayout)
+                return Unreadable("not the EU driver card layout: " + problem.detail);
         return Unreadable("the card image holds no EF_Identification");
+    }
 
     const views::TCardView view = views::ViewCard(card);
     TFileFacts facts;
@@ -66,6 +71,7 @@ TFileFacts ReadCard(std::span<const std::uint8_t> bytes, std::size_t start, TCer
     facts.cardNumber = view.identity.cardNumber;
     facts.holder = Holder(view.identity.surname, view.identity.firstNames);
     facts.nation = Nation(view.identity.issuingNation, view.identity.issuingNationAlpha);
+    facts.nationCode = view.identity.issuingNation;
     if (view.identity.expiryDate != 0)
         facts.cardExpiry = views::IsoDate(view.identity.expiryDate);
     facts.lastDownload = view.lastDownload.value_or(0);
@@ -93,6 +99,7 @@ TFileFacts ReadVu(std::span<const std::uint8_t> bytes, TCertificateStore& store)
     facts.kind = TFileKind::VehicleUnit;
     facts.registration = view.registration.number;
     facts.nation = Nation(view.registration.nation, view.registration.nationAlpha);
+    facts.nationCode = view.registration.nation;
     facts.vin = view.vin;
     for (const TF7601* overview : overviews)
         facts.lastDownload = std::max(facts.lastDownload, overview->CurrentDateTime());

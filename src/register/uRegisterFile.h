@@ -29,6 +29,7 @@ struct TFileFacts {
     TFileKind kind = TFileKind::NotTachograph;
     std::string cardNumber, holder, nation, cardExpiry; // driver card
     std::string registration, vin;                      // VU (nation too)
+    std::uint8_t nationCode = 0;
     std::uint32_t lastDownload = 0;                     // 0: none recorded
     views::TVerdict verdict = views::TVerdict::NotCheckable;
     std::string reason;     // Unreadable: why; Generation2: which kind of data
