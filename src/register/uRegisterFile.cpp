@@ -65,7 +65,17 @@ TFileFacts ReadCard(std::span<const std::uint8_t> bytes, std::size_t start, TCer
         return Unreadable("the card image holds no EF_Identification");
     }
 
+    // The walk takes a file cut short as far as it goes; the register must not
+    // take a card number or a download time from a half.
+    for (const int slot : {T1BDriverCard::kIdentification, T1BDriverCard::kCardDownload}) {
+        const TEFFile* file = card.Slot(slot);
+        if (file && file->HasData && card.DataBody(*file).size() != file->BodyLength)
+            return Unreadable(std::string(file->Name()) + " is cut short: " + std::to_string(file->BodyLength) +
+                              " bytes announced");
+    }
     const views::TCardView view = views::ViewCard(card);
+    if (view.identity.cardNumber.empty())
+        return Unreadable("EF_Identification holds no card number");
     TFileFacts facts;
     facts.kind = TFileKind::DriverCard;
     facts.cardNumber = view.identity.cardNumber;
