@@ -79,7 +79,11 @@ void PrintTable(QTextStream& out, const std::vector<QStringList>& table)
         QString text;
         for (qsizetype i = 0; i < line.size(); ++i)
             text += (i ? QStringLiteral("  ") : QString()) + line.at(i).leftJustified(widths[static_cast<std::size_t>(i)]);
-        out << text.trimmed() << '\n';
+        // The state column is blank for a row not yet due: trim only the end.
+        qsizetype end = text.size();
+        while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+            --end;
+        out << text.left(end) << '\n';
     }
 }
 
