@@ -239,7 +239,7 @@ int RunRegister(const QStringList& args)
         "first; overdue rows and rows due within 7 days are marked. Files that are no tachograph data, "
         "generation-2 data or unreadable archives are listed apart. What is learnt of each file is kept in a "
         "cache in the per-user data folder, so that a second run reads only new and changed files. Exit "
-        "status 5 when a folder cannot be read."));
+        "status 5 when a folder cannot be read, 6 when interrupted (Ctrl-C)."));
     parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("folders of archives"), QStringLiteral("[DIR...]"));
     parser.addOption({QStringLiteral("json"), QStringLiteral("One JSON document instead of the table (docs/json.md).")});
     parser.addOption({QStringLiteral("today"),
