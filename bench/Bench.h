@@ -7,3 +7,4 @@ int RunLatency(int argc, char** argv);
 int RunPasses(int argc, char** argv);
 int RunCatalogue(int argc, char** argv);
 int RunMakeData(int argc, char** argv);
+int RunRegister(int argc, char** argv);

@@ -6,6 +6,7 @@
 //   passes    --files F1,F2,... [--source samples|synthetic]
 //   catalogue [--openings N] [--lookups N]
 //   make-data --from FILE --kb N --out FILE   (the entries of FILE in turn)
+//   register  [--archives N]
 
 #include "Bench.h"
 #include "BenchSupport.h"
@@ -37,6 +38,8 @@ int main(int argc, char** argv)
         return RunCatalogue(argc, argv);
     if (std::strcmp(command, "make-data") == 0)
         return RunMakeData(argc, argv);
-    std::fprintf(stderr, "Usage: pellkit-bench wire|latency|passes|catalogue|make-data [options]\n");
+    if (std::strcmp(command, "register") == 0)
+        return RunRegister(argc, argv);
+    std::fprintf(stderr, "Usage: pellkit-bench wire|latency|passes|catalogue|make-data|register [options]\n");
     return 2;
 }

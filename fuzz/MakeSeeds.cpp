@@ -203,6 +203,17 @@ void BuiltSeeds(Corpus& c)
                                                              .noOfCardVehicleRecords = 5,
                                                              .noOfCardPlaceRecords = 4}));
 
+    // One file of each kind the register tells apart.
+    c.Add("register", "card", card);
+    c.Add("register", "card-via-vu", Concat({Bytes{0x76, 0x06}, cardQuick}));
+    c.Add("register", "card-spec", MakeCardImage(TCardSpec{}.LastDownload(kDay)));
+    c.Add("register", "vu-download", download);
+    c.Add("register", "vu-overview-only", MakeOverviewResponse(0x0D, "AB 123", "WDB9634031L123456", kDay));
+    c.Add("register", "vu-generation-2", MakeResponse(0x21, 64));
+    c.Add("register", "card-generation-2",
+          MakeCardImage().AddFile(0x0002, 0, Bytes(25, 0x11)).AddFile(0x0520, 2, Bytes(143, 0x20)).Image());
+    c.Add("register", "text", Bytes{'h', 'e', 'l', 'l', 'o'});
+
     const Bytes vuResponse = MakeResponse(0x02, 300);
     const Bytes overviewPart = Concat({Bytes{0x76, 0x01}, overview});
     c.Add("validate", "card", MakeContainer({{{0xA7, card}}}));
@@ -280,6 +291,7 @@ void SampleSeeds(Corpus& c, const fs::path& samples)
             // Whole, and cut to its overview and first days, for the block readers and the views.
             c.Add("vu-blocks", stem, *bytes);
             c.Add("views", stem, *bytes);
+            c.Add("register", stem, *bytes);
             c.Add("vu-blocks", stem + "-first-days", Slice(*bytes, 0, std::min<std::size_t>(bytes->size(), 4096)));
             Bytes certificates = Slice(block, 0, 388);
             Append(certificates, Slice(block, block.size() - 128, 128));
@@ -295,6 +307,7 @@ void SampleSeeds(Corpus& c, const fs::path& samples)
             // A driver card image.
             c.Add("card", stem, *bytes);
             c.Add("views", stem, *bytes);
+            c.Add("register", stem, *bytes);
             const CardFiles parts = SplitCard(*bytes);
             const Bytes* memberState = parts.Data(0xC108);
             const Bytes* cardCertificate = parts.Data(0xC100);

@@ -252,6 +252,7 @@ constexpr int RegisterNoDownload = 1228;        // a card that records no downlo
 constexpr int RegisterReading = 1229;           // %1 files read, %2 files in all
 constexpr int RegisterEmpty = 1230;             // %1 the folders
 constexpr int RegisterFolderUnreadable = 1231;  // %1 the folder, %2 the system's reason
+constexpr int RegisterCancelled = 1232;
 // The viewer of an archive (1300 and up); its captions shared with the
 // register's columns first.
 constexpr int Holder = RegisterColumnHolder;
@@ -431,6 +432,7 @@ constexpr auto kUsedMessageCodes = std::to_array<int>({
     RegisterOverdue, RegisterVerdictValid, RegisterVerdictInvalid, RegisterVerdictNotCheckable,
     RegisterOthersTitle, RegisterColumnFile, RegisterColumnReason, RegisterNotTachograph, RegisterGeneration2,
     RegisterUnreadable, RegisterNoDownload, RegisterReading, RegisterEmpty, RegisterFolderUnreadable,
+    RegisterCancelled,
     ViewerTitle, OpenArchiveButton, RegisterButton, ViewerNotTachograph, ViewerVuGeneration2, ViewerCardGeneration2,
     ViewerCannotRead, ViewerPartlyRead, ViewerTooLarge, ViewerOpenTitle, DownloadablePeriod, TabActivities,
     TabVehicles, TabPlaces, TabEventsFaults, TabControls, TabCardInsertions, TabTechnical, TabSignatures,

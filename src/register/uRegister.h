@@ -32,9 +32,11 @@ struct TRegisterRow {
     TEntityKind kind = TEntityKind::DriverCard;
     std::string cardNumber, holder, nation, cardExpiry; // driver card (expiry ISO 8601 date); nation: distinguishing sign
     std::string registration, vin;                      // VU (nation too)
+    std::uint8_t nationCode = 0;    // NationNumeric of the card's issuer / the registration
     std::uint32_t lastDownload = 0; // seconds since 1970 UTC: card's last download / latest overview's current date-time; 0 none
     std::uint32_t nextDue = 0;      // lastDownload + 28 days (card) / + 90 days (VU); 0 when there is no last download
-    int daysLeft = 0;               // calendar days from options.today to nextDue (negative: overdue); 0 without a download
+    int daysLeft = 0;               // calendar days from the UTC date of options.today to that of nextDue (negative: overdue); 0 without a download
+    // A row without a last download (a card without EF_Card_Download) is Overdue: nothing shows the duty met.
     TDueState due = TDueState::Ok;
     views::TVerdict verdict = views::TVerdict::NotCheckable; // signature verdict of the latest archive
     int archives = 0;               // how many archives hold this card / VU

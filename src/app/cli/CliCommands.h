@@ -15,5 +15,6 @@ int RunValidate(const QStringList& args);
 int RunDownload(const QStringList& args);
 int RunConfigure(const QStringList& args);
 int RunSetClock(const QStringList& args);
+int RunRegister(const QStringList& args);
 // A warning line on stderr for each download left in the spool.
 void ReportSpoolLeftovers();

@@ -27,6 +27,7 @@ const Command kCommands[] = {
     {"inspect", "show what card images or VU downloads hold: tree, identification or JSON", RunInspect},
     {"verify", "check the certificates and every signed part of a card image or VU download", RunVerify},
     {"activities", "list the driver activity spans of card images and VU downloads", RunActivities},
+    {"register", "list the driver cards and vehicle units of the archives, with their next download due", RunRegister},
     {"store", "split a saved data file into named archives in the destination", RunStore},
     {"validate", "check a saved data file as a download is checked before the Vexa deletes it", RunValidate},
     {"download", "download the Vexa's data file into named archives", RunDownload},
