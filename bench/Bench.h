@@ -8,3 +8,4 @@ int RunPasses(int argc, char** argv);
 int RunCatalogue(int argc, char** argv);
 int RunMakeData(int argc, char** argv);
 int RunRegister(int argc, char** argv);
+int RunViewer(int argc, char** argv);

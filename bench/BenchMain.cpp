@@ -7,16 +7,19 @@
 //   catalogue [--openings N] [--lookups N]
 //   make-data --from FILE --kb N --out FILE   (the entries of FILE in turn)
 //   register  [--archives N]
+//   viewer    [--file FILE] [--openings N]
 
 #include "Bench.h"
 #include "BenchSupport.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLoggingCategory>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -24,10 +27,15 @@ int main(int argc, char** argv)
     const bench::TempDir home;
     setenv("XDG_CONFIG_HOME", (home.Path() / "config").c_str(), 1);
     setenv("XDG_DATA_HOME", (home.Path() / "data").c_str(), 1);
-    QCoreApplication app(argc, argv);
+    const char* command = argc > 1 ? argv[1] : "";
+    // Only the viewer needs windows; they are drawn off screen.
+    const bool windows = std::strcmp(command, "viewer") == 0;
+    if (windows)
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const std::unique_ptr<QCoreApplication> app =
+        windows ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("pellkit.*.debug=false"));
 
-    const char* command = argc > 1 ? argv[1] : "";
     if (std::strcmp(command, "wire") == 0)
         return RunWire(argc, argv);
     if (std::strcmp(command, "latency") == 0)
@@ -40,6 +48,8 @@ int main(int argc, char** argv)
         return RunMakeData(argc, argv);
     if (std::strcmp(command, "register") == 0)
         return RunRegister(argc, argv);
-    std::fprintf(stderr, "Usage: pellkit-bench wire|latency|passes|catalogue|make-data|register [options]\n");
+    if (windows)
+        return RunViewer(argc, argv);
+    std::fprintf(stderr, "Usage: pellkit-bench wire|latency|passes|catalogue|make-data|register|viewer [options]\n");
     return 2;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace pellkit::test {
 
@@ -119,6 +120,58 @@ Bytes SyntheticCardImage(int index)
                             .birthDate = 0x19700101,
                             .language = "en"})
         .AddCardDownload(kLastDownload)
+        .Image();
+}
+
+Bytes SyntheticWorkingCardImage(int index, int days, std::uint32_t lastDownload)
+{
+    days = std::clamp(days, 1, 365);
+    const std::uint32_t firstDay = lastDownload - lastDownload % 86400 - static_cast<std::uint32_t>(days) * 86400;
+    const auto word = [](int activity, int minute) {
+        return static_cast<std::uint16_t>((activity & 3) << 11 | (minute & 0x7FF));
+    };
+    Bytes ring;
+    std::uint16_t previous = 0;
+    std::uint16_t newest = 0;
+    for (int d = 0; d < days; ++d) {
+        const std::uint32_t date = firstDay + static_cast<std::uint32_t>(d) * 86400;
+        // 1970-01-01 was a Thursday: days 2 and 3 of the week are the weekend.
+        const bool weekend = (date / 86400 + 3) % 7 >= 5;
+        std::vector<std::uint16_t> changes{word(0, 0)};
+        if (!weekend) {
+            const int start = 330 + (d * 37) % 90; // 05:30 .. 07:00
+            const int shift = (d * 53) % 60;
+            for (const auto& [activity, at] : {std::pair{2, start}, std::pair{3, start + 20},
+                                               std::pair{0, start + 170 + shift}, std::pair{3, start + 215 + shift},
+                                               std::pair{1, start + 400 + shift}, std::pair{2, start + 430 + shift},
+                                               std::pair{3, start + 480 + shift}, std::pair{0, start + 600 + shift}})
+                changes.push_back(word(activity, at));
+        }
+        const auto length = static_cast<std::uint16_t>(12 + 2 * changes.size());
+        Bytes record = Concat({BE16(previous), BE16(length), BE32(date), BE16(static_cast<std::uint16_t>(d + 1)),
+                               BE16(static_cast<std::uint16_t>(weekend ? 0 : 420))});
+        for (const std::uint16_t change : changes)
+            AppendBE(record, change, 2);
+        newest = static_cast<std::uint16_t>(ring.size());
+        Append(ring, record);
+        previous = length;
+    }
+    char number[17];
+    std::snprintf(number, sizeof number, "SIM%011d01", std::clamp(index, 0, 99999999));
+    return MakeCardImage()
+        .AddApplicationIdentification({.activityStructureLength = static_cast<std::uint16_t>(ring.size())})
+        .AddIdentification({.nation = 0x11,
+                            .cardNumber = number,
+                            .authority = "SIMULATED CARD AUTHORITY",
+                            .issueDate = firstDay,
+                            .validityBegin = firstDay,
+                            .expiryDate = firstDay + 5 * 365 * 86400u,
+                            .surname = "SIMULATED",
+                            .firstNames = "WORKING DRIVER",
+                            .birthDate = 0x19800101,
+                            .language = "en"})
+        .AddCardDownload(lastDownload)
+        .AddDriverActivity(0, newest, ring)
         .Image();
 }
 

@@ -111,6 +111,12 @@ Bytes MakeCardImage(const TCardSpec& spec);
 // SIM<index, 11 digits>00) and card download. index (from 1) makes it unique.
 Bytes SyntheticCardImage(int index);
 
+// A made-up card (holder "SIMULATED", "WORKING DRIVER", card number
+// SIM<index, 11 digits>01) with days of made-up activities, the last one
+// the day before lastDownload: working days of driving, breaks, work and
+// availability, weekends of rest. For pictures and benchmarks.
+Bytes SyntheticWorkingCardImage(int index, int days, std::uint32_t lastDownload);
+
 // A signed driver card with the given counts: ICC, IC, application
 // identification, identification and card download; with EveryFile also the
 // licence, events, faults, activities (two days), vehicles, places, current
