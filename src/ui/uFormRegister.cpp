@@ -162,7 +162,7 @@ TFormRegister::TFormRegister(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FormRegister"));
     setFont(TahomaFont());
-    resize(1120, 560);
+    resize(1260, 560);
     Today = [] { return static_cast<std::uint32_t>(QDateTime::currentSecsSinceEpoch()); };
     CacheFile = reg::DefaultRegisterCache();
 
@@ -349,6 +349,14 @@ void TFormRegister::ShowStatus()
 void TFormRegister::ShowRegister()
 {
     model->SetRows(register_.rows);
+    // A folder of cards only has no use for the vehicles' columns, and the reverse.
+    for (const int c : {TRegisterModel::CardNumber, TRegisterModel::Holder, TRegisterModel::CardExpiry,
+                        TRegisterModel::Registration, TRegisterModel::Vin}) {
+        bool any = false;
+        for (int r = 0; r < model->rowCount() && !any; ++r)
+            any = !model->index(r, c).data().toString().isEmpty();
+        tvRegister->setColumnHidden(c, !any && model->rowCount() > 0);
+    }
     tvRegister->resizeColumnsToContents();
     lvOthers->clear();
     for (const auto& f : register_.unreadableFolders)
@@ -367,9 +375,8 @@ void TFormRegister::ShowRegister()
         item->setToolTip(1, reason);
     }
     lvOthers->resizeColumnToContents(0);
-    const bool any = lvOthers->topLevelItemCount() > 0;
-    lbOthers->setVisible(any);
-    lvOthers->setVisible(any);
+    // The list apart takes room only when it holds something.
+    lvOthers->parentWidget()->setVisible(lvOthers->topLevelItemCount() > 0);
 }
 
 TFormViewer* TFormRegister::OpenRow(int row)

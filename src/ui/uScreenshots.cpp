@@ -1,12 +1,15 @@
 #include "uScreenshots.h"
 
 #include "uBoxes.h"
+#include "uDayChart.h"
 #include "uFicConfigVexa.h"
 #include "uFicConfigVexaDateTime.h"
 #include "uFicDownloadVexa.h"
 #include "uFlags.h"
 #include "uFormExtension.h"
 #include "uFormArchives.h"
+#include "uFormRegister.h"
+#include "uFormViewer.h"
 #include "uLocalization.h"
 #include "uRadioGroup.h"
 
@@ -20,6 +23,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
 #include <QThread>
 #include <QTimer>
 
@@ -104,6 +109,64 @@ template <class D> void WhenModal(std::function<void(D&)> act)
         }
     });
     timer->start(50);
+}
+
+// The register of the destination after the download, and the viewer on
+// the archive with the most days, its chart and its records.
+bool SaveRegisterAndViewer(TFicheDownloadVexa& window, const QDir& dir, const QList<int>& languages)
+{
+    bool ok = true;
+    QString best;
+    std::size_t bestDays = 0;
+    for (const TArchiveReport& report : window.Account.archives) {
+        const QString path = QDir(window.DestinationDir).filePath(report.fileName.isEmpty() ? report.name : report.fileName);
+        TFormViewer probe;
+        if (probe.OpenFile(path) && !probe.activityPanels.isEmpty() &&
+            probe.activityPanels.front()->chart->Days().size() >= bestDays) {
+            best = path;
+            bestDays = probe.activityPanels.front()->chart->Days().size();
+        }
+    }
+    for (int code : languages) {
+        const QString tag = LanguageTag(code);
+        window.cbLanguage->setCurrentIndex(code - lang::First);
+        window.cbLanguageChange();
+        window.btnRegisterClick();
+        QElapsedTimer waited;
+        waited.start();
+        while (window.Register && window.Register->Loading() && waited.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (window.Register) {
+            Settle();
+            ok = Save(window.Register->grab(), dir.filePath(QStringLiteral("register-%1.png").arg(tag))) && ok;
+            window.Register->close();
+        }
+        if (best.isEmpty())
+            continue;
+        TFormViewer* viewer = OpenViewer(best, code, &window);
+        if (!viewer) {
+            ok = false;
+            continue;
+        }
+        Settle();
+        ok = Save(viewer->grab(), dir.filePath(QStringLiteral("viewer-%1.png").arg(tag))) && ok;
+        viewer->pcTabs->setCurrentWidget(viewer->tvRecords);
+        // The holder's identification opened to its fields.
+        if (QTreeWidgetItem* root = viewer->tvRecords->topLevelItem(0)) {
+            for (int i = 0; i < root->childCount(); ++i) {
+                QTreeWidgetItem* file = root->child(i);
+                if (!file->text(0).startsWith(QStringLiteral("EF_Identification")))
+                    continue;
+                viewer->tvRecords->expandItem(file);
+                for (int j = 0; j < file->childCount(); ++j)
+                    viewer->tvRecords->expandItem(file->child(j));
+            }
+        }
+        Settle();
+        ok = Save(viewer->grab(), dir.filePath(QStringLiteral("viewer-records-%1.png").arg(tag))) && ok;
+        viewer->close();
+    }
+    return ok;
 }
 
 } // namespace
@@ -214,6 +277,7 @@ int SaveScreenshots(TFicheDownloadVexa& window, const QString& directory, const 
             });
             window.btnArchives->click();
         }
+        ok = SaveRegisterAndViewer(window, dir, languages) && ok;
     }
     window.hide();
     return ok ? 0 : 1;

@@ -2,7 +2,8 @@
 // Pictures of the windows as they are drawn, for the documentation: the main
 // window in each given language, its open flag list, the port choice, the
 // folder chooser and each dialog; and, when a Vexa is given, the window
-// after a download from it and the list of that download's archives.
+// after a download from it, the list of that download's archives, the
+// register of the destination and the viewer on the archive with most days.
 
 #include <QList>
 #include <QString>

@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
@@ -144,12 +145,15 @@ int Pack(const QStringList& args)
     const QCommandLineOption cardViaVu("card-via-vu", "A driver card image, stored as read through a VU (part A6h).", "FILE");
     const QCommandLineOption vu("vu", "A VU download starting with its overview 76 01 (parts A1h, A2h).", "FILE");
     const QCommandLineOption synthetic("synthetic-card", "A small made-up driver card (part A7h); repeatable.");
+    const QCommandLineOption working("synthetic-driver",
+                                     "A made-up driver card with 60 days of made-up activities up to yesterday "
+                                     "(part A7h); repeatable.");
     const QCommandLineOption out(QStringList{"o", "output"}, "The data file to write.", "OUT");
-    p.addOptions({card, cardViaVu, vu, synthetic, out});
+    p.addOptions({card, cardViaVu, vu, synthetic, working, out});
     if (!p.parse(args))
         return Fail(p.errorText() + "\nRun 'vexa-sim pack --help' for the options.", 2);
     if (p.isSet("help")) {
-        PrintHelp(p, "Usage: vexa-sim pack [--card FILE]... [--card-via-vu FILE]... [--vu FILE]... [--synthetic-card]... -o OUT");
+        PrintHelp(p, "Usage: vexa-sim pack [--card FILE]... [--card-via-vu FILE]... [--vu FILE]... [--synthetic-card]... [--synthetic-driver]... -o OUT");
         return 0;
     }
     if (!p.positionalArguments().isEmpty())
@@ -164,6 +168,11 @@ int Pack(const QStringList& args)
     for (const QString& name : p.optionNames()) {
         if (name == "synthetic-card") {
             entries.push_back(CardEntry(SyntheticCardImage(++syntheticIndex)));
+            continue;
+        }
+        if (name == "synthetic-driver") {
+            const auto now = static_cast<std::uint32_t>(QDateTime::currentSecsSinceEpoch());
+            entries.push_back(CardEntry(SyntheticWorkingCardImage(++syntheticIndex, 60, now)));
             continue;
         }
         if (name != "card" && name != "card-via-vu" && name != "vu")
@@ -185,7 +194,7 @@ int Pack(const QStringList& args)
         }
     }
     if (entries.empty())
-        return Fail("nothing to pack: give --card, --card-via-vu, --vu or --synthetic-card", 2);
+        return Fail("nothing to pack: give --card, --card-via-vu, --vu, --synthetic-card or --synthetic-driver", 2);
 
     Bytes container;
     try {
