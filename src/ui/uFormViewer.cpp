@@ -254,8 +254,13 @@ void TFormViewer::ApplyLanguage(int code)
 void TFormViewer::Fill()
 {
     const int tab = pcTabs ? pcTabs->currentIndex() : 0;
-    if (content_)
+    if (content_) {
+        // Gone from the window at once; deleted once the events that may
+        // still name its widgets have passed.
+        content_->hide();
+        layout_->removeWidget(content_);
         content_->deleteLater();
+    }
     activityPanels.clear();
     lvSignatures = nullptr;
     tvRecords = nullptr;

@@ -11,6 +11,7 @@
 #include "uArdoVexa.h"
 #include "uContainerSplit.h"
 #include "uFormArchives.h"
+#include "uFormRegister.h"
 #include "uMessageCodes.h"
 #include "uRadioGroup.h"
 #include "uThreadDownload.h"
@@ -141,6 +142,29 @@ TEST_F(DownloadWindow, ArchivesArriveWhileTheBarMovesAndTheControlsWait)
                                                       w.btnDestination, w.rgPortCom, w.cbLanguage, w.cbNePasEffacer,
                                                       w.btnCancel})
         EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+}
+
+// The register window, open on the destination, reads it again once a
+// download has stored its archives.
+TEST_F(DownloadWindow, TheOpenRegisterShowsWhatADownloadBrought)
+{
+    const TCards cards;
+    VexaSim sim({"--data", WriteData(cards.data).string(), "--block", "256"});
+    ASSERT_TRUE(sim.Ok()) << sim.Error();
+    MapCom1(sim.Port());
+    TStartedWindow started(dest.path(), spool.path());
+    TFicheDownloadVexa& w = started.window;
+    w.show();
+    w.btnRegister->click();
+    ASSERT_TRUE(w.Register);
+    ASSERT_TRUE(WaitFor([&] { return !w.Register->Loading(); }));
+    EXPECT_EQ(0, w.Register->model->rowCount());
+
+    w.btnDownloading->click();
+    ASSERT_TRUE(WaitForDone(w));
+    ASSERT_TRUE(WaitFor([&] { return !w.Register->Loading() && w.Register->model->rowCount() > 0; },
+                        std::chrono::seconds(30)));
+    EXPECT_EQ(2, w.Register->model->rowCount());
 }
 
 // A download the disk did not take stays in the spool; the box offers to
