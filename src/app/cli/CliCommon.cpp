@@ -325,7 +325,7 @@ int WorseExit(int a, int b) { return std::max(a, b); }
 void AddJsonOption(QCommandLineParser& parser)
 {
     parser.addOption({QStringLiteral("json"),
-                      QStringLiteral("Print one JSON document on stdout (docs/json.md) instead of the lines; "
+                      QStringLiteral("Print one JSON document on stdout (docs/scripting.md) instead of the lines; "
                                      "messages for people stay on stderr.")});
 }
 
