@@ -15,7 +15,7 @@ file(MAKE_DIRECTORY ${HOME_DIR})
 function(cli_help out)
   execute_process(
     COMMAND ${CMAKE_COMMAND} -E env HOME=${HOME_DIR} XDG_CONFIG_HOME=${HOME_DIR}/config
-            XDG_DATA_HOME=${HOME_DIR}/data LC_ALL=C.UTF-8 ASAN_OPTIONS=detect_leaks=0 ${CLI} ${ARGN} --help
+            XDG_DATA_HOME=${HOME_DIR}/data LC_ALL=C.UTF-8 PELLKIT_HELP_WIDTH=100000 ASAN_OPTIONS=detect_leaks=0 ${CLI} ${ARGN} --help
     OUTPUT_VARIABLE text
     RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)

@@ -27,3 +27,18 @@ std::uint8_t LanguageCharset(int code)
     default: return lang::DefaultCharset;
     }
 }
+
+int LanguageOfLocale(std::string_view locale)
+{
+    const std::size_t end = locale.find_first_of("_.@-");
+    const std::string_view language = locale.substr(0, end);
+    // Norwegian Nynorsk and the bare macro-language read Bokmål best.
+    if (language == "no" || language == "nn")
+        return 15;
+    for (const lang::TLanguage& l : lang::kLanguages) {
+        const std::string_view own(l.locale);
+        if (language.size() == 2 && own.substr(0, 2) == language)
+            return l.code;
+    }
+    return 0;
+}

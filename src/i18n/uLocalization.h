@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace lang {
 
@@ -56,5 +57,8 @@ constexpr const TLanguage* FindLanguage(int code)
 int CurrentLanguage();
 // Any code is accepted; one without texts answers in English.
 void SetCurrentLanguage(int code);
+// The interface language of a locale name as the environment gives it
+// ("de_AT.UTF-8", "pt", "nn_NO@euro"); 0 for one without texts ("C", "ja_JP").
+int LanguageOfLocale(std::string_view locale);
 // 11 Greek 161; 17, 18, 20 Baltic 186; 19 Russian 204; any other 1.
 std::uint8_t LanguageCharset(int code);

@@ -2,6 +2,7 @@
 #include "CliCommon.h"
 
 #include "uArdoVexa.h"
+#include "uLocalization.h"
 
 #include <gtest/gtest.h>
 
@@ -58,3 +59,35 @@ TEST(CliErrors, EveryResultCodeHasItsOwnText)
 }
 
 } // namespace
+
+TEST(CliHelp, LongLinesBreakUnderTheStartOfTheirText)
+{
+    struct Case {
+        const char* what;
+        QString text;
+        int width;
+        QString wrapped;
+    } const cases[] = {
+        {"short lines stay", "Usage: x\n  -h  Help.\n", 20, "Usage: x\n  -h  Help.\n"},
+        {"a paragraph", "one two three four five", 10, "one two\nthree four\nfive"},
+        {"an option's description", "  --lang <N>  aa bb cc dd", 24, "  --lang <N>  aa bb cc\n              dd"},
+        {"an indented item", "    item one two three", 16, "    item one two\n    three"},
+        {"a word longer than the line", "averyveryverylongword and", 10, "averyveryverylongword\nand"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WrapText(c.text, c.width).toStdString(), c.wrapped.toStdString()) << c.what;
+}
+
+TEST(CliLanguage, LocalesOfTheEnvironmentMapToTheInterfaceLanguages)
+{
+    struct Case {
+        const char* locale;
+        int code;
+    } const cases[] = {
+        {"de_DE.UTF-8", 5}, {"de_AT", 5},   {"pt", 12},       {"el_GR.UTF-8", 11}, {"sl_SI@latin", 21},
+        {"nb_NO", 15},      {"nn_NO", 15},  {"en_US.UTF-8", 3}, {"C", 0},          {"C.UTF-8", 0},
+        {"POSIX", 0},       {"ja_JP", 0},   {"", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LanguageOfLocale(c.locale), c.code) << c.locale;
+}

@@ -3,12 +3,16 @@
 // Vexa is told to delete nothing that is not safe on disk.
 
 #include "CardImageBuilder.h"
+#include "CliStatus.h"
 #include "ContainerBuilder.h"
 #include "Samples.h"
 #include "VexaSim.h"
 #include "uMessageCodes.h"
 #include "uTranslation.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -324,19 +328,22 @@ TEST_F(DownloadCli, FailuresLeaveTheVexaItsDataAndSayWhy)
         const char* end;        // the last request: "83", "84", or "81" (nothing after the blocks)
         std::size_t archives;
         bool spooled;
+        int status;             // the exit status
     };
     const std::vector<Case> cases = {
-        {"empty data file", {}, {}, true, Act::None, -109, "84", 0, false},
-        {"malformed container", malformed, {}, true, Act::None, -8, "81", 0, false},
-        {"refused block", cards.data, {"--status", "81=80:3"}, true, Act::None, -108, "84", 0, false},
-        {"damaged block", cards.data, {"--corrupt", "81:2"}, true, Act::None, -3, "84", 0, false},
-        {"hang-up mid-file", cards.data, {"--hangup", "81:3"}, true, Act::None, -1, "81", 0, false},
-        {"silent block mid-file", cards.data, {"--silent", "81:2"}, true, Act::None, -101, "84", 0, false},
+        {"empty data file", {}, {}, true, Act::None, -109, "84", 0, false, cli::kDevice},
+        {"malformed container", malformed, {}, true, Act::None, -8, "81", 0, false, cli::kData},
+        {"refused block", cards.data, {"--status", "81=80:3"}, true, Act::None, -108, "84", 0, false, cli::kDevice},
+        {"damaged block", cards.data, {"--corrupt", "81:2"}, true, Act::None, -3, "84", 0, false, cli::kDevice},
+        {"hang-up mid-file", cards.data, {"--hangup", "81:3"}, true, Act::None, -1, "81", 0, false, cli::kDevice},
+        {"silent block mid-file", cards.data, {"--silent", "81:2"}, true, Act::None, -101, "84", 0, false,
+         cli::kDevice},
         {"cancel during a block", cards.data, {"--bps", "800"}, true, Act::InterruptDuringBlocks, -110, "81", 0,
-         false},
-        {"cancel while 80h waits", cards.data, {"--bps", "20"}, true, Act::InterruptAtOpen, -110, "80", 0, false},
+         false, cli::kCancelled},
+        {"cancel while 80h waits", cards.data, {"--bps", "20"}, true, Act::InterruptAtOpen, -110, "80", 0, false,
+         cli::kCancelled},
         {"destination removed during the download", cards.data, {"--bps", "3000"}, true, Act::RemoveDestination, 1,
-         "83", 0, true},
+         "83", 0, true, cli::kStorage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -372,7 +379,7 @@ TEST_F(DownloadCli, FailuresLeaveTheVexaItsDataAndSayWhy)
         sim.Stop();
         ASSERT_FALSE(r.timedOut);
 
-        EXPECT_EQ(1, r.exitCode) << r.err;
+        EXPECT_EQ(c.status, r.exitCode) << r.err;
         if (c.result < 0) {
             const std::string line = "error " + std::to_string(c.result) + ": " + Text(c.result);
             EXPECT_NE(std::string::npos, r.err.find(line)) << r.err;
@@ -460,7 +467,7 @@ TEST_F(DownloadCli, AnUnreadableEntryHoldsBackNothingElse)
         VexaSim sim({"--data", file.string()});
         ASSERT_TRUE(sim.Ok()) << sim.Error();
         const RunResult r = Download(sim.Port(), {"--delete"});
-        EXPECT_EQ(1, r.exitCode);
+        EXPECT_EQ(cli::kData, r.exitCode);
         const auto requests = sim.Requests();
         EXPECT_EQ(0, std::count(requests.begin(), requests.end(), "83"));
         EXPECT_EQ(2u, Files(Dest()).size());
@@ -473,7 +480,7 @@ TEST_F(DownloadCli, AnUnreadableEntryHoldsBackNothingElse)
         VexaSim sim({"--data", file.string()});
         ASSERT_TRUE(sim.Ok()) << sim.Error();
         const RunResult r = Download(sim.Port(), {"--force-delete"});
-        EXPECT_EQ(1, r.exitCode) << "the unreadable entry is still not archived";
+        EXPECT_EQ(cli::kData, r.exitCode) << "the unreadable entry is still not archived";
         // Read twice: the second time to match it against the kept copy.
         const auto requests = sim.Requests();
         EXPECT_EQ(2, std::count(requests.begin(), requests.end(), "80"));
@@ -508,7 +515,7 @@ TEST_F(DownloadCli, DestinationThatCannotBeWrittenStopsBeforeTheVexa)
     VexaSim sim({"--data", WriteData(cards.data).string()});
     ASSERT_TRUE(sim.Ok()) << sim.Error();
     const RunResult r = Cli({"download", "--port", sim.Port(), "--dest", (home_ / "missing").string()});
-    EXPECT_EQ(1, r.exitCode);
+    EXPECT_EQ(cli::kStorage, r.exitCode);
     EXPECT_NE(std::string::npos, r.err.find(MessageTextIn(kEnglish, 747).toStdString())) << r.err;
     sim.Stop();
     EXPECT_TRUE(sim.Requests().empty());
@@ -522,7 +529,7 @@ TEST_F(DownloadCli, SettingsAndClockPayloads)
     const RunResult configure =
         Cli({"configure", "--port", sim.Port(), "--mode", "255", "--vexa-language", "none", "--speed", "on"});
     EXPECT_EQ(0, configure.exitCode) << configure.err;
-    EXPECT_NE(std::string::npos, configure.out.find(MessageTextIn(kEnglish, 165).toStdString()));
+    EXPECT_NE(std::string::npos, configure.err.find(MessageTextIn(kEnglish, 165).toStdString()));
     const RunResult clock =
         Cli({"set-clock", "--port", sim.Port(), "--at", "2008-03-15 14:30:59", "--device-clock", "on"});
     EXPECT_EQ(0, clock.exitCode) << clock.err;
@@ -551,17 +558,73 @@ TEST_F(DownloadCli, SettingsAndClockPayloads)
         EXPECT_NE(std::string::npos, saved.find(line)) << line;
 }
 
+// --json: one document on stdout, the same in every language.
+TEST_F(DownloadCli, JsonDocumentsOfTheVexaCommands)
+{
+    const auto json = [](const RunResult& r) {
+        QJsonParseError error;
+        const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error).object();
+        EXPECT_EQ(QJsonParseError::NoError, error.error) << r.out;
+        return o;
+    };
+    const TCards cards;
+    VexaSim sim({"--data", WriteData(cards.data).string()});
+    ASSERT_TRUE(sim.Ok()) << sim.Error();
+
+    const QJsonObject probe = json(Cli({"probe", "--port", sim.Port(), "--json"}));
+    EXPECT_EQ("pellkit-probe", probe["format"].toString());
+    EXPECT_TRUE(probe["answered"].toBool());
+    EXPECT_EQ(2, probe["values"].toArray().size());
+
+    const RunResult configureRun = Cli({"configure", "--port", sim.Port(), "--mode", "total", "--json"});
+    EXPECT_EQ(cli::kOk, configureRun.exitCode) << configureRun.err;
+    const QJsonObject configure = json(configureRun);
+    EXPECT_EQ("total", configure["settings"]["mode"].toString());
+    EXPECT_TRUE(configure["sent"].toBool());
+
+    const QJsonObject clock = json(Cli({"set-clock", "--port", sim.Port(), "--at", "2024-02-29 23:59", "--json"}));
+    EXPECT_EQ("2024-02-29T23:59:00", clock["dateTime"].toString());
+    EXPECT_TRUE(clock["set"].toBool());
+
+    const RunResult run = Download(sim.Port(), {"--delete", "--json", "--lang", "5"});
+    EXPECT_EQ(cli::kOk, run.exitCode) << run.err;
+    const QJsonObject download = json(run);
+    EXPECT_EQ("pellkit-download", download["format"].toString());
+    EXPECT_TRUE(download["complete"].toBool());
+    EXPECT_EQ("83h", download["endCommand"].toString());
+    EXPECT_TRUE(download["vexaDeleted"].toBool());
+    const QJsonArray archives = download["archives"].toArray();
+    ASSERT_EQ(2, archives.size());
+    for (const auto& value : archives) {
+        const QJsonObject archive = value.toObject();
+        EXPECT_EQ("written", archive["outcome"].toString());
+        EXPECT_TRUE(fs::exists(Dest() / archive["fileName"].toString().toStdString()));
+    }
+    ASSERT_EQ(1, download["kept"].toArray().size());
+    EXPECT_EQ("downloads", download["kept"][0]["in"].toString());
+    sim.Stop();
+
+    VexaSim empty({"--data", WriteData({}).string()});
+    ASSERT_TRUE(empty.Ok()) << empty.Error();
+    const RunResult failed = Download(empty.Port(), {"--json"});
+    EXPECT_EQ(cli::kDevice, failed.exitCode);
+    const QJsonObject nothing = json(failed);
+    EXPECT_EQ(-109, nothing["error"]["code"].toInt());
+    EXPECT_EQ(cli::kDevice, nothing["exitStatus"].toInt());
+    EXPECT_TRUE(nothing["archives"].toArray().isEmpty());
+}
+
 TEST_F(DownloadCli, DeviceFlowFailuresAreReported)
 {
     VexaSim sim({"--data", WriteData({}).string(), "--status", "71=71"});
     ASSERT_TRUE(sim.Ok()) << sim.Error();
     const RunResult r = Cli({"configure", "--port", sim.Port()});
-    EXPECT_EQ(1, r.exitCode);
+    EXPECT_EQ(cli::kDevice, r.exitCode);
     EXPECT_NE(std::string::npos, r.err.find(MessageTextIn(kEnglish, 166).toStdString())) << r.err;
     EXPECT_NE(std::string::npos, r.err.find("error -103: " + Text(-103))) << r.err;
     // A failed clock write is still followed by the end of settings.
     const RunResult clock = Cli({"set-clock", "--port", sim.Port(), "--device-clock", "off"});
-    EXPECT_EQ(1, clock.exitCode);
+    EXPECT_EQ(cli::kDevice, clock.exitCode);
     sim.Stop();
     const auto requests = sim.Requests();
     EXPECT_EQ((std::vector<std::string>{"70", "71", "67", "71", "72"}), requests);

@@ -1,6 +1,7 @@
 // pellkit-cli probe and fetch over a real pty against vexa-sim: what reaches
 // the file, what the Vexa is told, and how each fault of the line ends.
 
+#include "CliStatus.h"
 #include "ContainerBuilder.h"
 #include "VexaSim.h"
 
@@ -116,7 +117,7 @@ TEST(ProbeFetch, FetchReplacesAFileOnlyWhenTold)
     const std::string out = (dir / "copy.bin").string();
     pellkit::test::WriteFileBytes(out, {1, 2, 3});
     const RunResult refused = RunCli({"fetch", "--port", sim.Port(), "-o", out}, 60s);
-    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.exitCode, pellkit::test::cli::kStorage);
     EXPECT_TRUE(Has(refused.err, "--force")) << refused.err;
     EXPECT_TRUE(pellkit::test::ReadFileBytes(out) == (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_TRUE(sim.Requests().empty()) << "the Vexa is not touched";
@@ -179,7 +180,7 @@ TEST(ProbeFetch, FaultsEndTheFetchWithTheirCode)
         const std::string out = (dir / "copy.bin").string();
         const RunResult r = RunCli({"fetch", "--port", sim.Port(), "-o", out}, 60s);
         EXPECT_FALSE(r.timedOut);
-        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.exitCode, pellkit::test::cli::kDevice);
         EXPECT_TRUE(Has(r.err, c.error)) << r.err;
         EXPECT_FALSE(std::filesystem::exists(out));
         const Strings sent = sim.Requests();
@@ -199,7 +200,7 @@ TEST(ProbeFetch, HangUpMidFileFailsAndTheLineCanBeOpenedAgain)
     const std::string out = (dir / "copy.bin").string();
     const RunResult r = RunCli({"fetch", "--port", sim.Port(), "-o", out}, 60s);
     EXPECT_FALSE(r.timedOut);
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, pellkit::test::cli::kDevice);
     EXPECT_TRUE(Has(r.err, "error -1:")) << r.err;
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(sim.Requests(), (Strings{"80", "81", "81", "81"}));

@@ -1,7 +1,7 @@
 #pragma once
 // One function per pellkit-cli command. Each gets the arguments after the
-// program name, the command name first, and returns the exit status:
-// 0 success, 1 the device or the data failed, 2 a usage error.
+// program name, the command name first, and returns the exit status
+// (kExitOk and the others in CliCommon.h).
 
 #include <QStringList>
 

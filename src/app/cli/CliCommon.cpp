@@ -6,21 +6,17 @@
 #include "uQtSerialPort.h"
 #include "uTranslation.h"
 
+#include <QJsonDocument>
 #include <QTextStream>
 
-#include <csignal>
-#include <cstdio>
+#include <algorithm>
 
-#include <unistd.h>
+#include <cstdio>
 
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
-
 // The port of this run, for the hint on a device the user may not open.
 QString g_port;
-
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
 QString Size(std::int64_t bytes)
 {
@@ -33,11 +29,21 @@ QString Size(std::int64_t bytes)
 
 } // namespace
 
+int HelpWidth()
+{
+    // The manual page is filled by its reader: it asks for lines unbroken.
+    bool set = false;
+    const int width = qEnvironmentVariableIntValue("PELLKIT_HELP_WIDTH", &set);
+    return set && width > 0 ? width : 80;
+}
+
 void SetUpParser(QCommandLineParser& parser, const QString& description)
 {
     parser.setApplicationDescription(description);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addHelpOption();
+    // Not addHelpOption(): its --help-all shows Qt's own options.
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
+    AddLanguageOption(parser);
 }
 
 std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& args, bool withPort)
@@ -53,14 +59,15 @@ std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList&
         const int options = first.indexOf(QStringLiteral(" [options]"));
         if (first.startsWith(QStringLiteral("Usage: ")) && options > 0)
             help.replace(0, options, QStringLiteral("Usage: pellkit-cli ") + command);
-        QTextStream(stdout) << help << '\n' << HelpEpilogue(withPort);
+        QTextStream(stdout) << WrapText(help + QLatin1Char('\n') + HelpEpilogue(withPort), HelpWidth());
         return kExitOk;
     }
+    if (!ApplyLanguage(parser, command))
+        return kExitUsage;
     return std::nullopt;
 }
 
-std::optional<int> ParsePortCommand(QCommandLineParser& parser, const QStringList& args, bool withLanguage,
-                                    QString& port)
+std::optional<int> ParsePortCommand(QCommandLineParser& parser, const QStringList& args, QString& port)
 {
     if (const auto done = ParseArguments(parser, args, true))
         return done;
@@ -68,28 +75,10 @@ std::optional<int> ParsePortCommand(QCommandLineParser& parser, const QStringLis
     if (!parser.positionalArguments().isEmpty())
         return UsageError(command,
                           QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-    if (withLanguage && !ApplyLanguage(parser, command))
-        return kExitUsage;
     const auto name = PortArgument(parser, command);
     if (!name)
         return kExitUsage;
     port = *name;
-    return std::nullopt;
-}
-
-std::optional<int> ParseFileCommand(QCommandLineParser& parser, const QStringList& args, bool withLanguage,
-                                    QString& file)
-{
-    if (const auto done = ParseArguments(parser, args))
-        return done;
-    const QString command = args.first();
-    const QStringList files = parser.positionalArguments();
-    if (files.size() != 1)
-        return UsageError(command, files.isEmpty() ? QStringLiteral("FILE is required")
-                                                   : QStringLiteral("unexpected argument '%1'").arg(files.at(1)));
-    if (withLanguage && !ApplyLanguage(parser, command))
-        return kExitUsage;
-    file = files.first();
     return std::nullopt;
 }
 
@@ -100,6 +89,8 @@ std::optional<int> ParseFilesCommand(QCommandLineParser& parser, const QStringLi
     files = parser.positionalArguments();
     if (files.isEmpty())
         return UsageError(args.first(), QStringLiteral("FILE is required"));
+    if (files.count(QStringLiteral("-")) > 1)
+        return UsageError(args.first(), QStringLiteral("standard input (-) can be read once only"));
     return std::nullopt;
 }
 
@@ -108,8 +99,14 @@ QString HelpEpilogue(bool withPort)
     QString text = QStringLiteral(
         "Exit status:\n"
         "  0  success\n"
-        "  1  the line, the Vexa or the data failed, or a download was not stored\n"
-        "  2  usage error: an unknown option, a missing or wrong value\n");
+        "  1  another failure: no message catalogue, an unexpected error\n"
+        "  2  usage error: an unknown option, a missing or wrong value\n"
+        "  3  the port or the Vexa: cannot be opened, no answer, a refusal\n"
+        "  4  the data: cannot be read, failed the check, not tachograph data,\n"
+        "     not valid\n"
+        "  5  the storage: not everything was stored or written\n"
+        "  6  cancelled by the user (Ctrl-C)\n"
+        "  With several files, the highest status of theirs.\n");
     if (withPort) {
 #ifdef Q_OS_WIN
         text += QStringLiteral(
@@ -149,6 +146,44 @@ QString HelpEpilogue(bool withPort)
         "  catalogue  languages.db beside the executable\n");
 #endif
     return text;
+}
+
+QString WrapText(const QString& text, int width)
+{
+    QString wrapped;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        if (line.size() <= width) {
+            wrapped += line + QLatin1Char('\n');
+            continue;
+        }
+        // Where the text of the line starts: after its indentation, or after
+        // the gap of two spaces or more that ends an option's names.
+        qsizetype hang = 0;
+        while (hang < line.size() && line.at(hang) == QLatin1Char(' '))
+            ++hang;
+        const qsizetype gap = line.indexOf(QStringLiteral("  "), hang);
+        if (hang > 0 && gap > 0 && gap < width * 2 / 3) {
+            hang = gap;
+            while (hang < line.size() && line.at(hang) == QLatin1Char(' '))
+                ++hang;
+        }
+        const QString indent(hang, QLatin1Char(' '));
+        QString rest = line;
+        bool first = true;
+        while (rest.size() > width) {
+            qsizetype cut = rest.lastIndexOf(QLatin1Char(' '), width);
+            if (cut <= (first ? hang : indent.size()))
+                cut = rest.indexOf(QLatin1Char(' '), width); // one word longer than the line
+            if (cut < 0)
+                break;
+            wrapped += rest.left(cut) + QLatin1Char('\n');
+            rest = indent + rest.mid(cut + 1).trimmed();
+            first = false;
+        }
+        wrapped += rest + QLatin1Char('\n');
+    }
+    wrapped.chop(1); // the split added a line after the last newline
+    return wrapped;
 }
 
 int UsageError(const QString& command, const QString& text)
@@ -221,18 +256,40 @@ int ReportSettingsResult(int result, bool clock)
         QTextStream(stderr) << MessageText(clock ? msg::ClockFailed : msg::SettingsFailed) << '\n';
         const QString text = SettingsResultText(result, clock); // before a line is begun: it may throw
         QTextStream(stderr) << "error " << result << ": " << text << '\n';
-        return kExitFailed;
+        return ExitStatusOfResult(result, clock);
     }
-    QTextStream(stdout) << MessageText(clock ? msg::ClockSent : msg::SettingsSent) << '\n';
+    // A message for the user, in the user's language: scripts read the exit status.
+    QTextStream(stderr) << MessageText(clock ? msg::ClockSent : msg::SettingsSent) << '\n';
     return kExitOk;
 }
 
 void AddLanguageOption(QCommandLineParser& parser)
 {
+    QString codes;
+    for (const lang::TLanguage& l : lang::kLanguages)
+        codes += QStringLiteral("%1%2 %3").arg(codes.isEmpty() ? QString() : QStringLiteral(", ")).arg(l.code).arg(
+            QString::fromLatin1(l.name));
     parser.addOption({QStringLiteral("lang"),
-                      QStringLiteral("Language of the messages: 2 French, 3 English, ... 21 Slovene "
-                                     "(default: the program's saved choice, else English)."),
+                      QStringLiteral("Language of the messages for people: %1. Default: the environment's "
+                                     "(LC_ALL, LC_MESSAGES, LANG), else the program's saved choice, else "
+                                     "English. Lines for scripts and JSON are English in every language.")
+                          .arg(codes),
                       QStringLiteral("N")});
+}
+
+int DefaultLanguage()
+{
+    // The first of these that is set decides, as for any program's messages.
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QByteArray value = qgetenv(name);
+        if (value.isEmpty())
+            continue;
+        if (const int code = LanguageOfLocale(value.toStdString()))
+            return code;
+        break;
+    }
+    const int saved = VexaSettings()->value(QStringLiteral("Language"), 0).toInt();
+    return lang::FindLanguage(saved) ? saved : lang::English;
 }
 
 bool ApplyLanguage(const QCommandLineParser& parser, const QString& command)
@@ -240,7 +297,7 @@ bool ApplyLanguage(const QCommandLineParser& parser, const QString& command)
     if (parser.isSet(QStringLiteral("lang"))) {
         bool ok = false;
         const int code = parser.value(QStringLiteral("lang")).toInt(&ok);
-        if (!ok || code < lang::First || code > lang::Last) {
+        if (!ok || !lang::FindLanguage(code)) {
             UsageError(command, QStringLiteral("--lang wants a language code from %1 to %2 (3 English)")
                                     .arg(lang::First)
                                     .arg(lang::Last));
@@ -249,9 +306,42 @@ bool ApplyLanguage(const QCommandLineParser& parser, const QString& command)
         SetCurrentLanguage(code);
         return true;
     }
-    const auto settings = VexaSettings();
-    SetCurrentLanguage(settings->value(QStringLiteral("Language"), lang::English).toInt());
+    SetCurrentLanguage(DefaultLanguage());
     return true;
+}
+
+int ExitStatusOfResult(int result, bool clock)
+{
+    switch (result) {
+    case kResultOk: return kExitOk;
+    case kResultBadDataFile: return kExitData;
+    case kResultCancelled: return clock ? kExitDevice : kExitCancelled;
+    default: return kExitDevice;
+    }
+}
+
+int WorseExit(int a, int b) { return std::max(a, b); }
+
+void AddJsonOption(QCommandLineParser& parser)
+{
+    parser.addOption({QStringLiteral("json"),
+                      QStringLiteral("Print one JSON document on stdout (docs/scripting.md) instead of the lines; "
+                                     "messages for people stay on stderr.")});
+}
+
+bool JsonRequested(const QCommandLineParser& parser) { return parser.isSet(QStringLiteral("json")); }
+
+void PrintJson(const QJsonObject& document)
+{
+    QTextStream(stdout) << QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
+QJsonObject ResultJson(int result, const QString& detail)
+{
+    QJsonObject error{{"code", result}, {"text", CliResultText(result)}};
+    if (!detail.isEmpty())
+        error.insert("detail", detail);
+    return error;
 }
 
 void AddPortOption(QCommandLineParser& parser)
@@ -279,18 +369,6 @@ std::optional<QString> PortArgument(const QCommandLineParser& parser, const QStr
 
 QString PortOfThisRun() { return g_port; }
 
-bool OpenPort(TQtSerialPort& port, const QString& name)
-{
-    port.SetName(name.toStdString());
-    try {
-        port.Open();
-        return true;
-    } catch (const ESerialPort& e) {
-        PrintError(kResultBadFrame, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
-}
-
 QString ProgressText(std::int64_t received, std::int64_t total, double seconds)
 {
     QString text = Size(received);
@@ -313,7 +391,7 @@ QString TimeLeftText(std::int64_t received, std::int64_t total, double seconds)
     return QStringLiteral("  %1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
 }
 
-TProgressBar::TProgressBar() : enabled_(isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {}
+TProgressBar::TProgressBar() : enabled_(StderrIsTerminal()), start_(std::chrono::steady_clock::now()) {}
 
 void TProgressBar::Update(std::int64_t received, std::int64_t total)
 {
@@ -334,15 +412,3 @@ void TProgressBar::Finish()
         QTextStream(stderr) << '\n' << Qt::flush;
     drawn_ = false;
 }
-
-void InstallInterruptHandler()
-{
-    g_interrupted = 0;
-    struct sigaction action = {};
-    action.sa_handler = &OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-}
-
-bool Interrupted() { return g_interrupted != 0; }

@@ -3,6 +3,8 @@
 // serial port, the progress bar and Ctrl-C.
 
 #include <QCommandLineParser>
+#include <QJsonObject>
+#include "CliConsole.h"
 #include "uSettingsStore.h"
 
 #include <QString>
@@ -13,8 +15,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class TQtSerialPort;
 
 // Exit status by kind of failure; scripts rely on these numbers.
 constexpr int kExitOk = 0;
@@ -27,25 +27,25 @@ constexpr int kExitCancelled = 6; // the user cancelled
 
 // ---- arguments and errors -----------------------------------------------------
 
-// Sets the description and --help.
+// Sets the description, --help and --lang.
 void SetUpParser(QCommandLineParser& parser, const QString& description);
-// Parses args (the command name first).  Returns an exit status when the
-// command is done already (--help printed, or a usage error reported).
-// The help ends with HelpEpilogue(withPort).
+// Parses args (the command name first) and sets the interface language.
+// Returns an exit status when the command is done already (--help printed,
+// or a usage error reported). The help ends with HelpEpilogue(withPort).
 std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& args, bool withPort = false);
-// The common start of a command on the Vexa, which takes no FILE: parses,
-// sets the interface language when withLanguage (the command has --lang),
+// The common start of a command on the Vexa, which takes no FILE: parses
 // and sets port from --port. Returns an exit status when already done.
-std::optional<int> ParsePortCommand(QCommandLineParser& parser, const QStringList& args, bool withLanguage,
-                                    QString& port);
-// The same for a command on exactly one FILE, which it sets.
-std::optional<int> ParseFileCommand(QCommandLineParser& parser, const QStringList& args, bool withLanguage,
-                                    QString& file);
-// The same for a command on one FILE or more, which it sets.
+std::optional<int> ParsePortCommand(QCommandLineParser& parser, const QStringList& args, QString& port);
+// The same for a command on one FILE or more ("-": standard input), which it sets.
 std::optional<int> ParseFilesCommand(QCommandLineParser& parser, const QStringList& args, QStringList& files);
 // What every help ends with: the exit codes, the port syntax (withPort) and
 // where the settings, the spool and the archives live.
 QString HelpEpilogue(bool withPort);
+// Text broken into lines of at most width columns; a broken line goes on
+// under the start of its text (an option's description, an indented item).
+QString WrapText(const QString& text, int width = 80);
+// 80, or PELLKIT_HELP_WIDTH (the manual page asks for unbroken lines).
+int HelpWidth();
 // "pellkit-cli COMMAND: TEXT" on stderr; returns kExitUsage.
 int UsageError(const QString& command, const QString& text);
 
@@ -66,11 +66,29 @@ int ReportSettingsResult(int result, bool clock);
 
 // ---- interface language ----------------------------------------------------------
 
-// Adds --lang N, the interface language of the catalogue texts (2..21, 3 English).
+// Adds --lang N (SetUpParser does).
 void AddLanguageOption(QCommandLineParser& parser);
-// Sets the interface language: --lang, else the saved "Language", else
-// English. A --lang that is no language is reported as a usage error: false.
+// The interface language when no --lang is given: the environment's
+// (LC_ALL, LC_MESSAGES, LANG), else the window's saved choice, else English.
+int DefaultLanguage();
+// Sets the interface language: --lang, else DefaultLanguage(). A --lang
+// that is no language is reported as a usage error: false.
 bool ApplyLanguage(const QCommandLineParser& parser, const QString& command);
+
+// ---- exit status and JSON ------------------------------------------------------
+
+// The exit status of a result code of the link (clock: of a clock write,
+// where -110 is the Vexa's refusal, not the user's).
+int ExitStatusOfResult(int result, bool clock = false);
+// The worse of two exit statuses: the higher one.
+int WorseExit(int a, int b);
+// Adds --json: one JSON document on stdout instead of the lines.
+void AddJsonOption(QCommandLineParser& parser);
+bool JsonRequested(const QCommandLineParser& parser);
+// The document, indented, on stdout.
+void PrintJson(const QJsonObject& document);
+// "error" object of a document: the result code and its English meaning.
+QJsonObject ResultJson(int result, const QString& detail = {});
 
 // ---- the serial port ------------------------------------------------------------
 
@@ -81,9 +99,6 @@ void AddPortOption(QCommandLineParser& parser);
 std::optional<QString> PortArgument(const QCommandLineParser& parser, const QString& command);
 // The port PortArgument gave this run (empty before, or for a command on a file).
 QString PortOfThisRun();
-// Opens the port on the line settings of the Vexa; on failure prints
-// error -1 with the system's reason and returns false.
-bool OpenPort(TQtSerialPort& port, const QString& name);
 
 // ---- progress and Ctrl-C --------------------------------------------------------
 
@@ -109,6 +124,3 @@ private:
     std::chrono::steady_clock::time_point start_;
 };
 
-// Ctrl-C sets a flag instead of killing; a second Ctrl-C kills as usual.
-void InstallInterruptHandler();
-bool Interrupted();

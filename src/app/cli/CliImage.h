@@ -14,21 +14,26 @@
 // Downloads are some hundred kilobytes; anything far larger is not one.
 inline constexpr qint64 kMaxImageFileSize = 64 * 1024 * 1024;
 
-// The file's bytes, or none with error set to a sentence for the user.
+// The file's bytes ("-": standard input), or none with error set to a
+// sentence for the user.
 inline std::optional<std::vector<std::uint8_t>> ReadImageFile(const QString& path, QString& error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const bool standardInput = path == QLatin1String("-");
+    QFile file(standardInput ? QString() : path);
+    const bool opened = standardInput ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
+    if (!opened) {
         error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
         return std::nullopt;
     }
-    if (file.size() > kMaxImageFileSize) {
-        error = QStringLiteral("%1 is too large to be a tachograph download").arg(path);
+    // A pipe has no size: read one byte past the limit to know.
+    const QByteArray data = file.read(kMaxImageFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("cannot read %1: %2").arg(standardInput ? QStringLiteral("standard input") : path,
+                                                         file.errorString());
         return std::nullopt;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    if (data.size() > kMaxImageFileSize) {
+        error = QStringLiteral("%1 is too large to be a tachograph download").arg(path);
         return std::nullopt;
     }
     return std::vector<std::uint8_t>(data.begin(), data.end());

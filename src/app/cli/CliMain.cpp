@@ -22,23 +22,24 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"probe", "ask the Vexa for its configuration handshake", RunProbe},
-    {"fetch", "copy the Vexa's raw data file to a file, keeping it on the Vexa", RunFetch},
-    {"inspect", "show what card images or VU downloads hold: tree, identification or JSON", RunInspect},
-    {"verify", "check the certificates and every signed part of a card image or VU download", RunVerify},
-    {"activities", "list the driver activity spans of card images and VU downloads", RunActivities},
-    {"register", "list the driver cards and vehicle units of the archives, with their next download due", RunRegister},
-    {"store", "split a saved data file into named archives in the destination", RunStore},
-    {"validate", "check a saved data file as a download is checked before the Vexa deletes it", RunValidate},
-    {"download", "download the Vexa's data file into named archives", RunDownload},
-    {"configure", "send the download settings to the Vexa", RunConfigure},
-    {"set-clock", "set the Vexa's clock", RunSetClock},
+    {"probe", "Ask the Vexa for its configuration handshake.", RunProbe},
+    {"fetch", "Copy the Vexa's raw data file to a file; the Vexa keeps it.", RunFetch},
+    {"inspect", "Show what card images or VU downloads hold: tree, identity, JSON.", RunInspect},
+    {"verify", "Check the certificates and every signed part of card or VU data.", RunVerify},
+    {"activities", "List the driver activity spans of card images and VU downloads.", RunActivities},
+    {"register", "List driver cards and vehicle units with their next download due.", RunRegister},
+    {"store", "Split saved data files into named archives in the destination.", RunStore},
+    {"validate", "Check saved data files as a download is checked.", RunValidate},
+    {"download", "Download the Vexa's data file into named archives.", RunDownload},
+    {"configure", "Send the download settings to the Vexa.", RunConfigure},
+    {"set-clock", "Set the Vexa's clock.", RunSetClock},
 };
 
 // The whole help (full) on --help; a usage error shows the commands only.
 void PrintUsage(FILE* out, bool full)
 {
-    QTextStream s(out);
+    QString text;
+    QTextStream s(&text);
     s << "Usage: pellkit-cli COMMAND [options]\n";
     if (full)
         s << "The desktop program's operations for scripts: empties a Vexa (a pocket download device for\n"
@@ -49,6 +50,8 @@ void PrintUsage(FILE* out, bool full)
     s << "\nRun 'pellkit-cli COMMAND --help' for a command's options; 'pellkit-cli --version' for the version.\n";
     if (full)
         s << '\n' << HelpEpilogue(true);
+    s.flush();
+    QTextStream(out) << WrapText(text, HelpWidth());
 }
 
 // After a failure: how to join the group dialout, when the port of this run
@@ -94,7 +97,7 @@ int main(int argc, char** argv)
             if (args.first() != QLatin1String(c.name))
                 continue;
             const int status = c.run(args);
-            if (status == kExitFailed)
+            if (status == kExitDevice)
                 HintPortAccess();
             return status;
         }

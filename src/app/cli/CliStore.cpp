@@ -2,6 +2,7 @@
 
 #include "CliCommon.h"
 
+#include "uArdoVexa.h"
 #include "uCommitTexts.h"
 #include "uMessageCodes.h"
 #include "uTranslation.h"
@@ -27,6 +28,40 @@ bool FormatArgument(const QCommandLineParser& parser, const QSettings& settings,
     return true;
 }
 
+const char* ArchiveOutcomeName(TArchiveOutcome outcome)
+{
+    switch (outcome) {
+    case TArchiveOutcome::Written: return "written";
+    case TArchiveOutcome::SkippedIdentical: return "already-archived";
+    case TArchiveOutcome::WrittenUnderOtherName: return "written-under-other-name";
+    case TArchiveOutcome::Failed: break;
+    }
+    return "failed";
+}
+
+const char* NotArchivedName(TNotArchived why)
+{
+    switch (why) {
+    case TNotArchived::OverviewOnly: return "overview-only";
+    case TNotArchived::NothingToStore: return "nothing-to-store";
+    case TNotArchived::UnderMinimum: return "under-minimum";
+    case TNotArchived::PartsNotArchived: return "parts-not-archived";
+    case TNotArchived::Unreadable: break;
+    }
+    return "unreadable";
+}
+
+const char* KeptInName(TKeptIn where)
+{
+    switch (where) {
+    case TKeptIn::Vexa: return "vexa";
+    case TKeptIn::Downloads: return "downloads";
+    case TKeptIn::Spool: return "spool";
+    case TKeptIn::SourceFile: break;
+    }
+    return "source-file";
+}
+
 } // namespace
 
 void TCliReporter::InformationBox(const QString& text) { QTextStream(stderr) << text << '\n'; }
@@ -37,16 +72,24 @@ void TCliReporter::StatusLine(const QString&) {}
 
 void TCliReporter::ArchiveStored(const TArchiveReport& report)
 {
+    if (json_) {
+        QJsonObject archive{{"name", report.name}, {"outcome", ArchiveOutcomeName(report.outcome)}};
+        archive.insert("fileName", report.fileName.isEmpty() ? QJsonValue() : QJsonValue(report.fileName));
+        archive.insert("bytes", report.outcome == TArchiveOutcome::Failed ? QJsonValue() : QJsonValue(report.bytes));
+        archives_.append(archive);
+        return;
+    }
+    // Scripts read these lines: the same English in every language.
     QTextStream out(stdout);
     switch (report.outcome) {
     case TArchiveOutcome::Written:
-        out << MessageText(msg::StoreWrote).arg(report.fileName).arg(report.bytes) << '\n';
+        out << QStringLiteral("wrote %1 (%2 bytes)").arg(report.fileName).arg(report.bytes) << '\n';
         break;
     case TArchiveOutcome::SkippedIdentical:
-        out << MessageText(msg::StoreSkippedIdentical).arg(report.fileName) << '\n';
+        out << QStringLiteral("already archived as %1").arg(report.fileName) << '\n';
         break;
     case TArchiveOutcome::WrittenUnderOtherName:
-        out << MessageText(msg::StoreWroteOtherName).arg(report.fileName) << '\n';
+        out << QStringLiteral("wrote %1 (name taken)").arg(report.fileName) << '\n';
         break;
     case TArchiveOutcome::Failed: // the message box has said it
         break;
@@ -55,16 +98,27 @@ void TCliReporter::ArchiveStored(const TArchiveReport& report)
 
 void TCliReporter::EntryNotArchived(const TEntryNote& note)
 {
+    if (json_) {
+        QJsonObject entry{{"entry", note.number},
+                          {"offset", static_cast<qint64>(note.offset)},
+                          {"reason", NotArchivedName(note.why)}};
+        if (!note.detail.isEmpty())
+            entry.insert("detail", note.detail);
+        notArchived_.append(entry);
+    }
     QTextStream(stderr) << "note: " << EntryNoteText(note) << '\n';
 }
 
 void TCliReporter::DataFileKept(TKeptIn where, const QString& path)
 {
+    if (json_)
+        kept_.append(QJsonObject{{"in", KeptInName(where)}, {"path", path.isEmpty() ? QJsonValue() : QJsonValue(path)}});
     QTextStream(stderr) << (where == TKeptIn::Spool ? "warning: " : "note: ") << KeptText(where, path) << '\n';
 }
 
 void TCliReporter::SpoolFailed(const QString& reason)
 {
+    spoolError_ = reason;
     QTextStream(stderr) << "warning: " << MessageText(msg::SpoolFailed).arg(reason) << '\n';
 }
 
@@ -78,7 +132,39 @@ void TCliReporter::UnreadableKept(int entries, const QString& path)
     QTextStream(stderr) << "error: " << UnreadableKeptText(entries, path) << '\n';
 }
 
-void TCliReporter::DownloadFailed(int result, const QString& portError) { PrintResultError(result, portError); }
+void TCliReporter::DownloadFailed(int result, const QString& portError)
+{
+    if (json_)
+        error_ = ResultJson(result, portError);
+    PrintResultError(result, portError);
+}
+
+QJsonObject TCliReporter::Json(const TCommitSummary& summary, int exitStatus) const
+{
+    QJsonObject json{{"complete", summary.Complete()},
+                     {"exitStatus", exitStatus},
+                     {"archives", archives_},
+                     {"notArchived", notArchived_},
+                     {"unreadableEntries", summary.unreadable},
+                     {"kept", kept_}};
+    json.insert("error", error_.isEmpty() ? QJsonValue() : QJsonValue(error_));
+    json.insert("spoolError", spoolError_.isEmpty() ? QJsonValue() : QJsonValue(spoolError_));
+    return json;
+}
+
+int CommitExitStatus(const TCommitSummary& summary)
+{
+    if (summary.Complete())
+        return kExitOk;
+    if (summary.unreadable > 0)
+        return kExitData;
+    if (!summary.stored && summary.result != kResultOk)
+        return ExitStatusOfResult(summary.result);
+    if (!summary.stored || summary.store.failed > 0)
+        return kExitStorage;
+    // Every archive that was to be written is, but the walk stopped at damaged data.
+    return kExitData;
+}
 
 TCommitOptions CommitOptions(const TStoreOptions& store)
 {

@@ -6,13 +6,18 @@
 #include "uDownloadCommit.h"
 
 #include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 
 #include <optional>
 
-// The window shows boxes; here they are lines on stderr, the archives on stdout.
+// The window shows boxes; here they are lines on stderr in the user's
+// language, and the archives one English line each on stdout, or, with
+// --json, collected for Json().
 class TCliReporter : public IDownloadReporter {
 public:
+    explicit TCliReporter(bool json = false) : json_(json) {}
     void InformationBox(const QString& text) override;
     void MessageBox(const QString& text) override;
     void StatusLine(const QString& text) override;
@@ -23,7 +28,22 @@ public:
     void EndNotConfirmed(std::uint8_t endCommand, int result) override;
     void UnreadableKept(int entries, const QString& path) override;
     void DownloadFailed(int result, const QString& portError) override;
+
+    // What the commit did, for --json (docs/json.md): archives, entries not
+    // archived, where the data file is kept, the error.
+    QJsonObject Json(const TCommitSummary& summary, int exitStatus) const;
+
+private:
+    bool json_;
+    QJsonArray archives_;
+    QJsonArray notArchived_;
+    QJsonArray kept_;
+    QJsonObject error_;
+    QString spoolError_;
 };
+
+// The exit status of a commit: 0 when complete, else why not.
+int CommitExitStatus(const TCommitSummary& summary);
 
 // The commit's options from the store options, with the per-user spool and
 // downloads folders.

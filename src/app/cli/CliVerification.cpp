@@ -94,7 +94,7 @@ QString ProblemLine(const TVerificationProblem& p)
 void AddKeysOption(QCommandLineParser& parser)
 {
     parser.addOption({QStringLiteral("keys"),
-                      QStringLiteral("directory holding %1, the test root key (default: the program's directory)")
+                      QStringLiteral("Directory holding %1, the test root key (default: the program's directory).")
                           .arg(QLatin1String(kTestRootKeyFile)),
                       QStringLiteral("DIR")});
 }

@@ -104,13 +104,13 @@ int RunActivities(const QStringList& args)
         "Prints the driver activity spans of driver card images and VU downloads, one per line: start and end "
         "(ISO 8601, UTC), minutes, activity (break/rest, availability, work, driving, or unknown on a card "
         "away from any VU), slot, single or crew, and whether a card was inserted. A span lasts until the next "
-        "change, the day's last one until 24:00. Exit status 1 when a file is not generation-1 tachograph data "
+        "change, the day's last one until 24:00. Exit status 4 when a file is not generation-1 tachograph data "
         "or cannot be read whole."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("card images and VU downloads"),
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Card images and VU downloads; - reads standard input."),
                                  QStringLiteral("FILE..."));
     const QCommandLineOption csvOption(
         QStringLiteral("csv"),
-        QStringLiteral("comma-separated values with a header line: file, source (card or vu), date, slot, start, "
+        QStringLiteral("Comma-separated values with a header line: file, source (card or vu), date, slot, start, "
                        "end, minutes, activity, crew, card_inserted, manual_entry"));
     parser.addOption(csvOption);
 
@@ -129,5 +129,5 @@ int RunActivities(const QStringList& args)
         ok = WriteFile(writer, path, err) && ok;
         out.flush();
     }
-    return ok ? kExitOk : kExitFailed;
+    return ok ? kExitOk : kExitData;
 }

@@ -12,6 +12,7 @@
 #include "uQtSerialPort.h"
 #include "uTranslation.h"
 
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
@@ -66,6 +67,25 @@ void PrintSettings(const TVexaSettings& s, const TSavedVexaSettings& saved, cons
              Origin(parser.isSet(QString::fromLatin1(sw.option)), saved.*sw.saved));
 }
 
+QJsonObject SettingsJson(const TVexaSettings& s)
+{
+    QJsonObject json;
+    const bool language = s.vexaLanguage >= 0 && s.vexaLanguage < kVexaLanguageCount;
+    json.insert("vexaLanguage", language ? QJsonValue(s.vexaLanguage) : QJsonValue());
+    json.insert("vexaLanguageName",
+                language ? QJsonValue(MessageTextIn(lang::English, msg::kVexaLanguageCodes[s.vexaLanguage]))
+                         : QJsonValue());
+    json.insert("mode", s.mode == 0 ? QStringLiteral("since-previous")
+                        : s.mode == 1 ? QStringLiteral("total")
+                                      : QStringLiteral("last-days"));
+    json.insert("lastDays", s.mode >= 2 ? QJsonValue(s.mode) : QJsonValue());
+    json.insert("activities", s.activities);
+    json.insert("events", s.events);
+    json.insert("speed", s.speed);
+    json.insert("technicalData", s.technicalData);
+    return json;
+}
+
 std::optional<bool> OnOff(const QString& value)
 {
     if (value == QLatin1String("on"))
@@ -84,9 +104,16 @@ int RunConfigure(const QStringList& args)
                                        "language of its display and its download mode.\nValues not given are "
                                        "the saved ones; all of them are saved before the Vexa is reached."));
     AddPortOption(parser);
+    QString entries;
+    for (int entry = 0; entry < kVexaLanguageCount; ++entry)
+        entries += QStringLiteral("%1%2 %3")
+                       .arg(entry == 0 ? QString() : QStringLiteral(", "))
+                       .arg(entry)
+                       .arg(MessageTextIn(lang::English, msg::kVexaLanguageCodes[entry]));
     parser.addOption({QStringLiteral("vexa-language"),
-                      QStringLiteral("Language of the Vexa's display: its entry 0 to 22 (0 French, 1 English, "
-                                     "...), or 'none' (default: saved, else 0)."),
+                      QStringLiteral("Language of the Vexa's display, by its entry: %1; or 'none' (default: "
+                                     "saved, else 0).")
+                          .arg(entries),
                       QStringLiteral("N")});
     parser.addOption({QStringLiteral("mode"),
                       QStringLiteral("since-previous, total, or the number of last days (2 to 255) (default: "
@@ -98,9 +125,9 @@ int RunConfigure(const QStringList& args)
                               .arg(QString::fromLatin1(s.what), s.byDefault ? QStringLiteral("on") : QStringLiteral("off")),
                           QStringLiteral("on|off")});
     parser.addOption({QStringLiteral("verbose"), QStringLiteral("Show each exchange's result.")});
-    AddLanguageOption(parser);
+    AddJsonOption(parser);
     QString portName;
-    if (const auto done = ParsePortCommand(parser, args, true, portName))
+    if (const auto done = ParsePortCommand(parser, args, portName))
         return *done;
     const QString command = args.first();
 
@@ -145,10 +172,21 @@ int RunConfigure(const QStringList& args)
     }
 
     PrintSettings(settings, saved, parser);
-    if (!SaveVexaSettings(settings))
+    const bool kept = SaveVexaSettings(settings);
+    if (!kept)
         QTextStream(stderr) << "pellkit-cli " << command << ": the settings could not be saved\n";
 
     TQtSerialPort port;
     const int result = SendSettings(port, portName, settings, VerboseLines(parser));
-    return ReportSettingsResult(result, false);
+    const int status = ReportSettingsResult(result, false);
+    if (JsonRequested(parser))
+        PrintJson(QJsonObject{{"format", "pellkit-configure"},
+                              {"version", 1},
+                              {"port", portName},
+                              {"settings", SettingsJson(settings)},
+                              {"saved", kept},
+                              {"sent", result == 0},
+                              {"exitStatus", status},
+                              {"error", result == 0 ? QJsonValue() : QJsonValue(ResultJson(result))}});
+    return status;
 }

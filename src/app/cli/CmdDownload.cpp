@@ -1,5 +1,5 @@
 // pellkit-cli download --port PORT [--dest DIR] [--delete] [--card-format N]
-// [--vu-format N]: the whole download as the window runs it: the destination
+// [--vu-format N] [--json]: the whole download as the window runs it: the destination
 // test, the worker, then the storage pass. The Vexa keeps its data file
 // unless --delete is given, and even then only once the data is spooled.
 
@@ -17,8 +17,20 @@
 #include "uSpool.h"
 #include "uTranslation.h"
 
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QTextStream>
+
+namespace {
+
+QJsonValue EndCommandJson(std::uint8_t endCommand)
+{
+    if (endCommand == 0)
+        return QJsonValue();
+    return QString::number(endCommand, 16).toUpper() + QLatin1Char('h');
+}
+
+} // namespace
 
 void ReportSpoolLeftovers()
 {
@@ -26,7 +38,7 @@ void ReportSpoolLeftovers()
     if (files.isEmpty())
         return;
     if (CurrentLanguage() == 0)
-        SetCurrentLanguage(VexaSettings()->value(QStringLiteral("Language"), lang::English).toInt());
+        SetCurrentLanguage(DefaultLanguage());
     const QString text = MessageText(msg::SpoolLeftover); // before a line is begun: it may throw
     for (const QString& f : files)
         QTextStream(stderr) << "warning: " << TextWithPath(text, f) << '\n';
@@ -50,9 +62,9 @@ int RunDownload(const QStringList& args)
                                      "(the Vexa's data is read once more and must match it). The unreadable "
                                      "entries then exist only there.")});
     parser.addOption({QStringLiteral("verbose"), QStringLiteral("Show the check pass's diagnostic lines.")});
-    AddLanguageOption(parser);
+    AddJsonOption(parser);
     QString portName;
-    if (const auto done = ParsePortCommand(parser, args, true, portName))
+    if (const auto done = ParsePortCommand(parser, args, portName))
         return *done;
     const QString command = args.first();
     const auto options = StoreOptionsArgument(parser, command);
@@ -61,9 +73,21 @@ int RunDownload(const QStringList& args)
     if (!parser.isSet(QStringLiteral("verbose")))
         QLoggingCategory::setFilterRules(QStringLiteral("pellkit.download.debug=false"));
 
+    const bool json = JsonRequested(parser);
+    QJsonObject document{{"format", "pellkit-download"}, {"version", 1}, {"port", portName},
+                         {"destination", options->destination}};
+    const auto finish = [&](int status) {
+        if (json) {
+            document.insert("exitStatus", status);
+            PrintJson(document);
+        }
+        return status;
+    };
+
     if (TestDestination(options->destination)) {
         QTextStream(stderr) << "pellkit-cli " << command << ": " << MessageText(msg::DestinationUnusable) << '\n';
-        return kExitFailed;
+        document.insert("error", QJsonObject{{"text", QStringLiteral("the destination cannot be written")}});
+        return finish(kExitStorage);
     }
 
     InstallInterruptHandler();
@@ -71,17 +95,22 @@ int RunDownload(const QStringList& args)
     TCliSession session;
     session.keepData = !parser.isSet(QStringLiteral("delete")) && !forceDelete;
     TDownloadOutcome outcome = RunCliSession(portName, session);
-    TCliReporter reporter;
+    TCliReporter reporter(json);
     const TCommitSummary summary = CommitDownload(outcome, CommitOptions(*options), reporter);
-    if (summary.Complete())
-        return kExitOk;
-    if (summary.unreadable == 0 || summary.keptCopy.isEmpty())
-        return kExitFailed;
+    const int status = CommitExitStatus(summary);
+    const QJsonObject report = reporter.Json(summary, status);
+    for (auto it = report.begin(); it != report.end(); ++it)
+        document.insert(it.key(), it.value());
+    document.insert("endCommand", EndCommandJson(summary.endCommand));
+    document.insert("endConfirmed", summary.endCommand != 0 && summary.endConfirmed);
+    document.insert("vexaDeleted", summary.endCommand == 0x83 && summary.endConfirmed);
+    if (status == kExitOk || summary.unreadable == 0 || summary.keptCopy.isEmpty())
+        return finish(status);
     if (!forceDelete) {
         QTextStream(stderr) << "pellkit-cli " << command
                             << ": to let the Vexa delete its data all the same, run the download again with "
                                "--force-delete\n";
-        return kExitFailed;
+        return finish(status);
     }
     // The user lets the unreadable entries go from the Vexa: its data is
     // read once more and deleted only if it is the file kept on disk.
@@ -89,13 +118,15 @@ int RunDownload(const QStringList& args)
     confirm.keepData = false;
     confirm.confirmedCopy = summary.keptCopy;
     const TDownloadOutcome again = RunCliSession(portName, confirm);
+    document.insert("deletedAnyway", again.result == kResultOk);
     if (again.result == kResultOk) {
         QTextStream(stderr) << "note: " << TextWithPath(MessageText(msg::DeletedAnyway), summary.keptCopy) << '\n';
+        document["vexaDeleted"] = true;
     } else if (again.result == kResultBadDataFile) {
         QTextStream(stderr) << "error: " << TextWithPath(MessageText(msg::DeleteAnywayMismatch), summary.keptCopy)
                             << '\n';
     } else {
         PrintResultError(again.result, again.portError);
     }
-    return kExitFailed;
+    return finish(status);
 }

@@ -8,13 +8,12 @@
 
 #include "uArdoVexa.h"
 #include "uDownloadCommit.h"
+#include "uFileSystem.h"
 #include "uMemoryStream.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
-
-#include <unistd.h>
 
 namespace {
 
@@ -22,8 +21,8 @@ namespace {
 bool Save(QSaveFile& file, const TMemoryStream& data, QString& reason)
 {
     const auto size = static_cast<qint64>(data.Size());
-    if (file.write(reinterpret_cast<const char*>(data.Buffer().data()), size) != size || !file.flush()
-        || fsync(file.handle()) != 0 || !file.commit()) {
+    if (file.write(reinterpret_cast<const char*>(data.Buffer().data()), size) != size || !SyncFile(file)
+        || !file.commit()) {
         reason = file.errorString();
         file.cancelWriting();
         return false;
@@ -43,7 +42,7 @@ int RunFetch(const QStringList& args)
                       QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("force"), QStringLiteral("Replace FILE when it exists.")});
     QString portName;
-    if (const auto done = ParsePortCommand(parser, args, false, portName))
+    if (const auto done = ParsePortCommand(parser, args, portName))
         return *done;
     const QString command = args.first();
     const QString output = parser.value(QStringLiteral("output"));
@@ -53,7 +52,7 @@ int RunFetch(const QStringList& args)
     if (QFileInfo::exists(output) && !QFileInfo(output).isDir() && !parser.isSet(QStringLiteral("force"))) {
         QTextStream(stderr) << "pellkit-cli " << command << ": " << output
                             << " exists; give --force to replace it\n";
-        return kExitFailed;
+        return kExitStorage;
     }
     // Fail on an unwritable destination before the Vexa is touched.
     QSaveFile file(output);
@@ -61,7 +60,7 @@ int RunFetch(const QStringList& args)
         QTextStream(stderr) << "pellkit-cli " << command << ": cannot write " << output << ": "
                             << (QFileInfo(output).isDir() ? QStringLiteral("is a directory") : file.errorString())
                             << '\n';
-        return kExitFailed;
+        return kExitStorage;
     }
 
     InstallInterruptHandler();
@@ -70,14 +69,14 @@ int RunFetch(const QStringList& args)
     const TDownloadOutcome outcome = RunCliSession(portName, session);
     if (outcome.result != kResultOk || !outcome.data) {
         PrintError(outcome.linkResult, outcome.portError);
-        return kExitFailed;
+        return outcome.result == kResultOk ? kExitDevice : ExitStatusOfResult(outcome.result);
     }
     const TMemoryStream& data = *outcome.data;
     QString reason;
     if (!Save(file, data, reason)) {
         QTextStream(stderr) << "pellkit-cli " << command << ": cannot write " << output << ": " << reason
                             << " (the Vexa keeps its data)\n";
-        return kExitFailed;
+        return kExitStorage;
     }
     QTextStream(stdout) << "Fetched " << data.Size() << " bytes into " << output << '\n';
     return kExitOk;

@@ -166,7 +166,33 @@ int InspectJson(const QStringList& paths, const QCommandLineParser& parser)
         files.append(FileJson(path, parser, ok));
     const QJsonObject document{{"format", "pellkit-inspect"}, {"version", 1}, {"files", files}};
     QTextStream(stdout) << QJsonDocument(document).toJson(QJsonDocument::Indented);
-    return ok ? kExitOk : kExitFailed;
+    return ok ? kExitOk : kExitData;
+}
+
+// The tree or the identification of one file; its exit status.
+int InspectFile(const QString& command, const QString& path, bool identity)
+{
+    auto input = ReadImageInput(command, path);
+    if (!input)
+        return kExitData;
+    const std::vector<std::uint8_t>& bytes = input->bytes;
+    const TImage image = input->image;
+
+    // The whole answer is built first, so that a failure prints no half tree.
+    QString text;
+    QTextStream out(&text);
+    try {
+        const int status = image.kind == TImageKind::DriverCard ? InspectCard(out, bytes, image.start, identity)
+                                                                : InspectOverview(out, bytes, image.start, identity);
+        out.flush();
+        QTextStream(stdout) << text;
+        return status == kExitOk ? kExitOk : kExitData;
+    } catch (const std::exception& e) {
+        QTextStream(stderr) << "pellkit-cli " << command << ": " << path << ": cannot read the "
+                            << (image.kind == TImageKind::DriverCard ? "card image" : "VU overview") << ": "
+                            << e.what() << '\n';
+        return kExitData;
+    }
 }
 
 } // namespace
@@ -178,14 +204,14 @@ int RunInspect(const QStringList& args)
         "Shows what a driver card image or VU download holds, told by its content: its display tree, or with "
         "--identity the identification that names its archive. With --json, every file given is decoded in "
         "full (activities, identity, lists, certificates and each signed part's verdict) into one JSON "
-        "document; exit status 1 when a file is not generation-1 tachograph data or cannot be read whole."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a card image or VU download (several with --json)"),
+        "document. Exit status 4 when a file is not generation-1 tachograph data or cannot be read whole."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A card image or VU download; - reads standard input."),
                                  QStringLiteral("FILE..."));
     const QCommandLineOption identityOption(QStringLiteral("identity"),
-                                            QStringLiteral("print only the identification that names the archive"));
+                                            QStringLiteral("Print only the identification that names the archive."));
     parser.addOption(identityOption);
     const QCommandLineOption jsonOption(QStringLiteral("json"),
-                                        QStringLiteral("print everything decoded and verified as one JSON document"));
+                                        QStringLiteral("Print everything decoded and verified as one JSON document (docs/json.md)."));
     parser.addOption(jsonOption);
     AddKeysOption(parser);
 
@@ -197,29 +223,11 @@ int RunInspect(const QStringList& args)
             return UsageError(args.first(), QStringLiteral("--identity and --json do not go together"));
         return InspectJson(paths, parser);
     }
-    if (paths.size() > 1)
-        return UsageError(args.first(), QStringLiteral("unexpected argument '%1' (several files need --json)").arg(paths.at(1)));
-    const QString path = paths.first();
-    QTextStream err(stderr);
-    auto input = ReadImageInput(args.first(), path);
-    if (!input)
-        return kExitFailed;
-    const std::vector<std::uint8_t>& bytes = input->bytes;
-    const TImage image = input->image;
-
-    // The whole answer is built first, so that a failure prints no half tree.
-    QString text;
-    QTextStream out(&text);
-    try {
-        const bool identity = parser.isSet(identityOption);
-        const int status = image.kind == TImageKind::DriverCard ? InspectCard(out, bytes, image.start, identity)
-                                                                : InspectOverview(out, bytes, image.start, identity);
-        out.flush();
-        QTextStream(stdout) << text;
-        return status;
-    } catch (const std::exception& e) {
-        err << "pellkit-cli inspect: " << path << ": cannot read the "
-            << (image.kind == TImageKind::DriverCard ? "card image" : "VU overview") << ": " << e.what() << '\n';
-        return kExitFailed;
+    int status = kExitOk;
+    for (const QString& path : paths) {
+        if (paths.size() > 1)
+            QTextStream(stdout) << path << ":\n";
+        status = WorseExit(status, InspectFile(args.first(), path, parser.isSet(identityOption)));
     }
+    return status;
 }

@@ -1,4 +1,4 @@
-// pellkit-cli probe --port PORT: is a Vexa there, and does it answer?
+// pellkit-cli probe --port PORT [--json]: is a Vexa there, and does it answer?
 
 #include "CliCommands.h"
 #include "CliCommon.h"
@@ -6,6 +6,7 @@
 #include "uArdoVexa.h"
 #include "uQtSerialPort.h"
 
+#include <QJsonArray>
 #include <QTextStream>
 
 int RunProbe(const QStringList& args)
@@ -14,13 +15,33 @@ int RunProbe(const QStringList& args)
     SetUpParser(parser, QStringLiteral("Runs the configuration handshake with the Vexa, prints its two values "
                                        "and ends the settings mode again."));
     AddPortOption(parser);
+    AddJsonOption(parser);
     QString portName;
-    if (const auto done = ParsePortCommand(parser, args, false, portName))
+    if (const auto done = ParsePortCommand(parser, args, portName))
         return *done;
+    const bool json = JsonRequested(parser);
+    const auto finish = [&](int code, const QString& detail, const QJsonValue& values) {
+        const int status = ExitStatusOfResult(code);
+        if (code != kResultOk)
+            PrintError(code, detail);
+        if (json)
+            PrintJson(QJsonObject{{"format", "pellkit-probe"},
+                                  {"version", 1},
+                                  {"port", portName},
+                                  {"answered", code == kResultOk},
+                                  {"values", values},
+                                  {"exitStatus", status},
+                                  {"error", code == kResultOk ? QJsonValue() : QJsonValue(ResultJson(code, detail))}});
+        return status;
+    };
 
     TQtSerialPort port;
-    if (!OpenPort(port, portName))
-        return kExitFailed;
+    port.SetName(portName.toStdString());
+    try {
+        port.Open();
+    } catch (const ESerialPort& e) {
+        return finish(kResultBadFrame, QString::fromLocal8Bit(e.what()), QJsonValue());
+    }
     std::uint16_t value1 = 0, value2 = 0;
     int code = kResultOk;
     try {
@@ -30,14 +51,12 @@ int RunProbe(const QStringList& args)
             EndSettings(port);
     } catch (const ESerialPort& e) {
         port.Close();
-        PrintError(kResultBadFrame, QString::fromLocal8Bit(e.what()));
-        return kExitFailed;
+        return finish(kResultBadFrame, QString::fromLocal8Bit(e.what()), QJsonValue());
     }
     port.Close();
-    if (code != kResultOk) {
-        PrintError(code);
-        return kExitFailed;
-    }
-    QTextStream(stdout) << "Vexa answered: " << value1 << ", " << value2 << '\n';
-    return kExitOk;
+    if (code != kResultOk)
+        return finish(code, {}, QJsonValue());
+    if (!json)
+        QTextStream(stdout) << "Vexa answered: " << value1 << ", " << value2 << '\n';
+    return finish(kResultOk, {}, QJsonArray{value1, value2});
 }

@@ -16,7 +16,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 #include <QTimeZone>
@@ -26,7 +25,6 @@
 #include <chrono>
 #include <cstdio>
 
-#include <unistd.h>
 
 namespace {
 
@@ -173,7 +171,7 @@ QJsonObject RowJson(const reg::TRegisterRow& row)
     return o;
 }
 
-QJsonDocument RegisterJson(const reg::TRegister& r, const QStringList& folders, std::uint32_t today)
+QJsonObject RegisterJson(const reg::TRegister& r, const QStringList& folders, std::uint32_t today, int exitStatus)
 {
     QJsonArray rows;
     for (const auto& row : r.rows)
@@ -186,13 +184,14 @@ QJsonDocument RegisterJson(const reg::TRegister& r, const QStringList& folders, 
     QJsonArray unreadable;
     for (const auto& folder : r.unreadableFolders)
         unreadable.append(QJsonObject{{"folder", PathText(folder.folder)}, {"reason", Text(folder.reason)}});
-    return QJsonDocument(QJsonObject{{"format", "pellkit-register"},
+    return QJsonObject{{"format", "pellkit-register"},
                                      {"version", 1},
+                                     {"exitStatus", exitStatus},
                                      {"today", Text(views::IsoDate(today))},
                                      {"folders", QJsonArray::fromStringList(folders)},
                                      {"rows", rows},
                                      {"others", others},
-                                     {"unreadableFolders", unreadable}});
+                                     {"unreadableFolders", unreadable}};
 }
 
 // ---- progress ------------------------------------------------------------------
@@ -200,7 +199,7 @@ QJsonDocument RegisterJson(const reg::TRegister& r, const QStringList& folders, 
 // "Reading archives: 120 of 10000" on a terminal, redrawn at most ten times a second.
 class TRegisterProgress {
 public:
-    TRegisterProgress() : enabled_(isatty(STDERR_FILENO) == 1) {}
+    TRegisterProgress() : enabled_(StderrIsTerminal()) {}
     void Update(std::size_t done, std::size_t total)
     {
         if (!enabled_)
@@ -241,19 +240,16 @@ int RunRegister(const QStringList& args)
         "cache in the per-user data folder, so that a second run reads only new and changed files. Exit "
         "status 5 when a folder cannot be read, 6 when interrupted (Ctrl-C)."));
     parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("folders of archives"), QStringLiteral("[DIR...]"));
-    parser.addOption({QStringLiteral("json"), QStringLiteral("One JSON document instead of the table (docs/json.md).")});
+    AddJsonOption(parser);
     parser.addOption({QStringLiteral("today"),
                       QStringLiteral("Count the days left from this date, YYYY-MM-DD (default: today, UTC)."),
                       QStringLiteral("DATE")});
     parser.addOption({QStringLiteral("no-cache"), QStringLiteral("Read every file; neither use nor update the cache.")});
     AddKeysOption(parser);
-    AddLanguageOption(parser);
 
     if (const auto done = ParseArguments(parser, args))
         return *done;
     const QString command = args.first();
-    if (!ApplyLanguage(parser, command))
-        return kExitUsage;
 
     QStringList folders = parser.positionalArguments();
     if (folders.isEmpty()) {
@@ -303,10 +299,12 @@ int RunRegister(const QStringList& args)
         err << "pellkit-cli " << command << ": "
             << MessageText(msg::RegisterFolderUnreadable).arg(PathText(folder.folder), Text(folder.reason)) << '\n';
 
-    QTextStream out(stdout);
-    if (parser.isSet(QStringLiteral("json")))
-        out << RegisterJson(result, folders, options.today).toJson(QJsonDocument::Indented);
-    else
+    const int status = result.unreadableFolders.empty() ? kExitOk : kExitStorage;
+    if (JsonRequested(parser)) {
+        PrintJson(RegisterJson(result, folders, options.today, status));
+    } else {
+        QTextStream out(stdout);
         PrintRegister(out, result, folders);
-    return result.unreadableFolders.empty() ? kExitOk : kExitStorage;
+    }
+    return status;
 }

@@ -1,4 +1,4 @@
-// pellkit-cli set-clock --port PORT [--at "YYYY-MM-DD HH:MM"] [--device-clock on|off]:
+// pellkit-cli set-clock --port PORT [--at "YYYY-MM-DD HH:MM"] [--device-clock on|off] [--json]:
 // the clock flow of the date and time dialog. The option is saved first,
 // whatever the Vexa then answers.
 
@@ -9,6 +9,7 @@
 #include "uQtSerialPort.h"
 
 #include <QDateTime>
+#include <QJsonObject>
 #include <QTextStream>
 
 int RunSetClock(const QStringList& args)
@@ -25,9 +26,9 @@ int RunSetClock(const QStringList& args)
                                      "else on)."),
                       QStringLiteral("on|off")});
     parser.addOption({QStringLiteral("verbose"), QStringLiteral("Show each exchange's result.")});
-    AddLanguageOption(parser);
+    AddJsonOption(parser);
     QString portName;
-    if (const auto done = ParsePortCommand(parser, args, true, portName))
+    if (const auto done = ParsePortCommand(parser, args, portName))
         return *done;
     const QString command = args.first();
 
@@ -54,10 +55,25 @@ int RunSetClock(const QStringList& args)
         deviceClock = v == QLatin1String("on");
     }
 
-    if (!SaveUseRealtimeClock(deviceClock))
+    const bool kept = SaveUseRealtimeClock(deviceClock);
+    if (!kept)
         QTextStream(stderr) << "pellkit-cli " << command << ": the option could not be saved\n";
 
     TQtSerialPort port;
     const int result = SendClock(port, portName, moment, deviceClock, VerboseLines(parser));
-    return ReportSettingsResult(result, true);
+    const int status = ReportSettingsResult(result, true);
+    if (JsonRequested(parser)) {
+        // The fields as sent, without a zone: the Vexa keeps local time.
+        const QString sent = moment.toString(QStringLiteral("yyyy-MM-ddTHH:mm:00"));
+        PrintJson(QJsonObject{{"format", "pellkit-set-clock"},
+                              {"version", 1},
+                              {"port", portName},
+                              {"dateTime", sent},
+                              {"deviceClock", deviceClock},
+                              {"saved", kept},
+                              {"set", result == 0},
+                              {"exitStatus", status},
+                              {"error", result == 0 ? QJsonValue() : QJsonValue(ResultJson(result))}});
+    }
+    return status;
 }

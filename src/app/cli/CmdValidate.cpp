@@ -1,5 +1,6 @@
-// pellkit-cli validate FILE: the check a download passes before the Vexa may
-// delete its data, run on a saved data file; its diagnostic lines on stdout.
+// pellkit-cli validate FILE... [--json]: the check a download passes before
+// the Vexa may delete its data, run on saved data files; its diagnostic
+// lines on stdout.
 
 #include "CliCommands.h"
 #include "CliCommon.h"
@@ -9,50 +10,88 @@
 #include "uContainer.h"
 
 #include <QCommandLineParser>
+#include <QJsonArray>
 #include <QTextStream>
 
 #include <exception>
 
 namespace {
 
-class TStdoutLog : public IDebugLog {
+// The diagnostic lines, on stdout as they come or kept for the document.
+class TLines : public IDebugLog {
 public:
-    void DebugLog(const QString& line) override { out_ << line << '\n'; }
+    explicit TLines(bool keep) : keep_(keep) {}
+    void DebugLog(const QString& line) override
+    {
+        if (keep_)
+            lines_.append(line);
+        else
+            QTextStream(stdout) << line << '\n';
+    }
+    const QJsonArray& Lines() const { return lines_; }
 
 private:
-    QTextStream out_{stdout};
+    bool keep_;
+    QJsonArray lines_;
 };
+
+int ValidateFile(const QString& command, const QString& path, bool json, bool named, QJsonArray& files)
+{
+    QJsonObject entry{{"path", path}};
+    QString error;
+    auto bytes = ReadImageFile(path, error);
+    if (!bytes) {
+        QTextStream(stderr) << "pellkit-cli " << command << ": " << error << '\n';
+        entry.insert("valid", false);
+        entry.insert("exitStatus", kExitData);
+        entry.insert("error", QJsonObject{{"text", error}});
+        files.append(entry);
+        return kExitData;
+    }
+    if (named && !json)
+        QTextStream(stdout) << path << ":\n";
+    TMemoryStream stream(std::move(*bytes));
+    int result = 0;
+    QString detail;
+    TLines lines(json);
+    try {
+        result = ValidateContainer(lines, stream);
+    } catch (const std::exception& e) {
+        result = -1;
+        detail = QString::fromUtf8(e.what());
+    }
+    const int status = result == 0 ? kExitOk : kExitData;
+    if (result != 0) {
+        PrintError(kResultBadDataFile, named ? (detail.isEmpty() ? path : path + QStringLiteral(": ") + detail) : detail);
+        entry.insert("error", ResultJson(kResultBadDataFile, detail));
+    }
+    entry.insert("valid", result == 0);
+    entry.insert("exitStatus", status);
+    entry.insert("lines", lines.Lines());
+    files.append(entry);
+    return status;
+}
 
 } // namespace
 
 int RunValidate(const QStringList& args)
 {
     QCommandLineParser parser;
-    SetUpParser(parser, QStringLiteral("Walks a saved Vexa data file and reads every card image and VU overview "
-                                       "in it.\nExit status 0 when all of it is sound, 1 when not."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The data file."));
-    AddLanguageOption(parser);
-    QString file;
-    if (const auto done = ParseFileCommand(parser, args, true, file))
+    SetUpParser(parser, QStringLiteral("Walks saved Vexa data files and reads every card image and VU overview in "
+                                       "them, as a download is checked before the Vexa may delete its data.\n"
+                                       "Exit status 0 when all of it is sound, 4 when not."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A data file; - reads standard input."),
+                                 QStringLiteral("FILE..."));
+    AddJsonOption(parser);
+    QStringList paths;
+    if (const auto done = ParseFilesCommand(parser, args, paths))
         return *done;
-    auto bytes = ReadInputFile(args.first(), file);
-    if (!bytes)
-        return kExitFailed;
-    TMemoryStream stream(std::move(*bytes));
-    int result = 0;
-    QString detail;
-    {
-        TStdoutLog log;
-        try {
-            result = ValidateContainer(log, stream);
-        } catch (const std::exception& e) {
-            result = -1;
-            detail = QString::fromUtf8(e.what());
-        }
-    }
-    if (result != 0) {
-        PrintError(kResultBadDataFile, detail);
-        return kExitFailed;
-    }
-    return kExitOk;
+    const bool json = JsonRequested(parser);
+    int status = kExitOk;
+    QJsonArray files;
+    for (const QString& path : paths)
+        status = WorseExit(status, ValidateFile(args.first(), path, json, paths.size() > 1, files));
+    if (json)
+        PrintJson(QJsonObject{{"format", "pellkit-validate"}, {"version", 1}, {"exitStatus", status}, {"files", files}});
+    return status;
 }
