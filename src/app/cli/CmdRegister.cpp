@@ -9,6 +9,7 @@
 
 #include "uMessageCodes.h"
 #include "uRegister.h"
+#include "uRegisterTexts.h"
 #include "uTranslation.h"
 #include "uViewText.h"
 
@@ -33,36 +34,8 @@ QString PathText(const std::filesystem::path& path) { return QString::fromStdU16
 
 // ---- the table ------------------------------------------------------------------
 
-QString DueText(const reg::TRegisterRow& row)
-{
-    switch (row.due) {
-    case reg::TDueState::Overdue: return MessageText(msg::RegisterOverdue);
-    case reg::TDueState::DueSoon: return MessageText(msg::RegisterDueSoon);
-    case reg::TDueState::Ok: break;
-    }
-    return {};
-}
-
-QString VerdictText(views::TVerdict verdict)
-{
-    switch (verdict) {
-    case views::TVerdict::Valid: return MessageText(msg::RegisterVerdictValid);
-    case views::TVerdict::Invalid: return MessageText(msg::RegisterVerdictInvalid);
-    case views::TVerdict::NotCheckable: break;
-    }
-    return MessageText(msg::RegisterVerdictNotCheckable);
-}
-
-QString OtherText(const reg::TRegisterOther& other)
-{
-    switch (other.kind) {
-    case reg::TOtherKind::Generation2: return MessageText(msg::RegisterGeneration2);
-    case reg::TOtherKind::Unreadable:
-        return MessageText(msg::RegisterUnreadable) + (other.reason.empty() ? QString() : QStringLiteral(": ") + Text(other.reason));
-    case reg::TOtherKind::NotTachograph: break;
-    }
-    return MessageText(msg::RegisterNotTachograph);
-}
+// Blank for a row not yet due: the marks stand out.
+QString DueMark(const reg::TRegisterRow& row) { return row.due == reg::TDueState::Ok ? QString() : reg::DueText(row.due); }
 
 void PrintTable(QTextStream& out, const std::vector<QStringList>& table)
 {
@@ -102,13 +75,12 @@ void PrintRegister(QTextStream& out, const reg::TRegister& r, const QStringList&
         for (const reg::TRegisterRow& row : r.rows) {
             const bool card = row.kind == reg::TEntityKind::DriverCard;
             const bool none = row.lastDownload == 0;
-            table.push_back({DueText(row),
-                             MessageText(card ? msg::RegisterKindDriverCard : msg::RegisterKindVehicleUnit),
+            table.push_back({DueMark(row), reg::KindText(row.kind),
                              Text(card ? row.cardNumber : row.registration), Text(card ? row.holder : row.vin),
                              Text(row.nation), Text(row.cardExpiry),
-                             none ? MessageText(msg::RegisterNoDownload) : Text(views::IsoDate(row.lastDownload)),
+                             reg::DownloadDateText(row.lastDownload),
                              none ? QStringLiteral("-") : Text(views::IsoDate(row.nextDue)),
-                             none ? QStringLiteral("-") : QString::number(row.daysLeft), VerdictText(row.verdict),
+                             none ? QStringLiteral("-") : QString::number(row.daysLeft), reg::VerdictText(row.verdict),
                              QString::number(row.archives)});
         }
         PrintTable(out, table);
@@ -118,7 +90,7 @@ void PrintRegister(QTextStream& out, const reg::TRegister& r, const QStringList&
     out << '\n' << MessageText(msg::RegisterOthersTitle) << '\n';
     std::vector<QStringList> table{{MessageText(msg::RegisterColumnFile), MessageText(msg::RegisterColumnReason)}};
     for (const reg::TRegisterOther& other : r.others)
-        table.push_back({PathText(other.path), OtherText(other)});
+        table.push_back({PathText(other.path), reg::OtherText(other)});
     PrintTable(out, table);
 }
 
