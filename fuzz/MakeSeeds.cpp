@@ -206,7 +206,7 @@ void BuiltSeeds(Corpus& c)
     // One file of each kind the register tells apart.
     c.Add("register", "card", card);
     c.Add("register", "card-via-vu", Concat({Bytes{0x76, 0x06}, cardQuick}));
-    c.Add("register", "card-spec", MakeCardImage(TCardSpec{}.LastDownload(kDay)));
+    c.Add("register", "card-with-download", MakeCardImage(TCardSpec{}.LastDownload(kDay)));
     c.Add("register", "vu-download", download);
     c.Add("register", "vu-overview-only", MakeOverviewResponse(0x0D, "AB 123", "WDB9634031L123456", kDay));
     c.Add("register", "vu-generation-2", MakeResponse(0x21, 64));

@@ -203,6 +203,7 @@ TRegister BuildRegister(const std::vector<fs::path>& folders, const TRegisterOpt
     std::vector<TCacheEntry> learnt;
     std::map<std::string, std::pair<TRegisterRow, TFileFacts>> rows;
     const std::size_t total = files.size();
+    std::size_t reported = 0;
     if (options.progress)
         options.progress(0, total);
     std::size_t done = 0;
@@ -226,7 +227,7 @@ TRegister BuildRegister(const std::vector<fs::path>& folders, const TRegisterOpt
             if (facts.lasting)
                 learnt.push_back({folderKeys[file.folder], file.key, {file.size, file.mtime, facts}});
             if (options.progress)
-                options.progress(done + 1, total);
+                options.progress(reported = done + 1, total);
         }
         ++done;
 
@@ -246,7 +247,8 @@ TRegister BuildRegister(const std::vector<fs::path>& folders, const TRegisterOpt
         }
         ++row.archives;
     }
-    if (options.progress && done < total && !result.cancelled)
+    // The files after the last one read came from the cache.
+    if (options.progress && !result.cancelled && reported < total)
         options.progress(total, total);
 
     // What is left of the cache's files in these folders is gone from them;

@@ -5,8 +5,10 @@
 // VU). What is learnt of each file is remembered in a small SQLite cache, so
 // that a second run reads only what changed.
 //
-// Qt GUI-free and safe on a worker thread: every call opens its own cache
-// connection and certificate store.
+// Only the regular files of each folder are read, not its subfolders (the
+// archive writer keeps every archive in the destination itself) nor its dot
+// files (the writer's temporaries). Qt GUI-free and safe on a worker thread:
+// every call opens its own cache connection and certificate stores.
 
 #include "uVerifyView.h"
 
@@ -30,7 +32,8 @@ inline constexpr int kDueSoonDays = 7;
 
 struct TRegisterRow {
     TEntityKind kind = TEntityKind::DriverCard;
-    std::string cardNumber, holder, nation, cardExpiry; // driver card (expiry ISO 8601 date); nation: distinguishing sign
+    // nation: the distinguishing sign ("D"), or the code in hex ("3Fh") when it names no country.
+    std::string cardNumber, holder, nation, cardExpiry; // driver card (expiry ISO 8601 date, empty when none)
     std::string registration, vin;                      // VU (nation too)
     std::uint8_t nationCode = 0;    // NationNumeric of the card's issuer / the registration
     std::uint32_t lastDownload = 0; // seconds since 1970 UTC: card's last download / latest overview's current date-time; 0 none
@@ -40,29 +43,30 @@ struct TRegisterRow {
     TDueState due = TDueState::Ok;
     views::TVerdict verdict = views::TVerdict::NotCheckable; // signature verdict of the latest archive
     int archives = 0;               // how many archives hold this card / VU
-    std::filesystem::path latest;   // the archive of the latest download (the viewer opens it)
+    std::filesystem::path latest;   // the archive of the latest download, absolute (the viewer opens it)
 };
 
 enum class TOtherKind : std::uint8_t { NotTachograph, Generation2, Unreadable };
 
 struct TRegisterOther {
-    std::filesystem::path path;
+    std::filesystem::path path; // absolute
     TOtherKind kind = TOtherKind::NotTachograph;
     std::string reason; // English detail of the reader, for Unreadable (and what kind of gen-2 data)
 };
 
+// A folder that could not be listed; its files keep their place in the cache.
 struct TRegisterFolderError {
-    std::filesystem::path folder;
+    std::filesystem::path folder; // as given
     std::string reason;
 };
 
 struct TRegister {
-    std::vector<TRegisterRow> rows;      // ordered by days left, the most urgent first
+    std::vector<TRegisterRow> rows;      // the most urgent first: no download recorded, then by days left
     std::vector<TRegisterOther> others;  // ordered by path
     std::vector<TRegisterFolderError> unreadableFolders;
     std::size_t filesRead = 0;           // files read this run (the rest came from the cache)
     std::size_t filesCached = 0;
-    bool cancelled = false;
+    bool cancelled = false;              // stopped early: rows and others hold the files met before
 };
 
 struct TRegisterOptions {

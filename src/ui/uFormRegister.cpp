@@ -4,8 +4,8 @@
 #include "uFormViewer.h"
 #include "uLocalization.h"
 #include "uMessageCodes.h"
+#include "uRegisterTexts.h"
 #include "uTranslation.h"
-#include "uViewText.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -35,18 +35,6 @@ QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), st
 QString PathText(const std::filesystem::path& path)
 {
     return QDir::toNativeSeparators(QString::fromStdU16String(path.u16string()));
-}
-
-QString DateText(std::uint32_t timeReal) { return Utf8(views::IsoDate(timeReal)); }
-
-QString VerdictText(views::TVerdict verdict)
-{
-    switch (verdict) {
-    case views::TVerdict::Valid: return MessageText(msg::RegisterVerdictValid);
-    case views::TVerdict::Invalid: return MessageText(msg::RegisterVerdictInvalid);
-    case views::TVerdict::NotCheckable: break;
-    }
-    return MessageText(msg::RegisterVerdictNotCheckable);
 }
 
 // How many files between two progress reports: a large folder must not
@@ -80,22 +68,13 @@ int TRegisterModel::rowCount(const QModelIndex& parent) const
 
 int TRegisterModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
-QString TRegisterModel::StateText(TDueState due)
-{
-    switch (due) {
-    case TDueState::Ok: return MessageText(msg::RegisterDueOk);
-    case TDueState::DueSoon: return MessageText(msg::RegisterDueSoon);
-    case TDueState::Overdue: break;
-    }
-    return MessageText(msg::RegisterOverdue);
-}
+QString TRegisterModel::StateText(TDueState due) { return reg::DueText(due); }
 
 QVariant TRegisterModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= static_cast<int>(rows_.size()))
         return {};
     const TRegisterRow& r = rows_[static_cast<std::size_t>(index.row())];
-    const bool card = r.kind == reg::TEntityKind::DriverCard;
     const bool downloaded = r.lastDownload != 0;
     if (role == Qt::BackgroundRole) {
         // The colour repeats what the state column says in words.
@@ -125,17 +104,17 @@ QVariant TRegisterModel::data(const QModelIndex& index, int role) const
         return {};
     switch (index.column()) {
     case State: return StateText(r.due);
-    case Kind: return MessageText(card ? msg::RegisterKindDriverCard : msg::RegisterKindVehicleUnit);
+    case Kind: return reg::KindText(r.kind);
     case CardNumber: return Utf8(r.cardNumber);
     case Holder: return Utf8(r.holder);
     case Registration: return Utf8(r.registration);
     case Vin: return Utf8(r.vin);
     case Nation: return Utf8(r.nation);
     case CardExpiry: return Utf8(r.cardExpiry);
-    case LastDownload: return downloaded ? DateText(r.lastDownload) : MessageText(msg::RegisterNoDownload);
-    case NextDue: return downloaded ? DateText(r.nextDue) : QString();
+    case LastDownload: return reg::DownloadDateText(r.lastDownload);
+    case NextDue: return downloaded ? reg::DownloadDateText(r.nextDue) : QString();
     case DaysLeft: return downloaded ? QVariant(r.daysLeft) : QVariant(QString());
-    case Signature: return VerdictText(r.verdict);
+    case Signature: return reg::VerdictText(r.verdict);
     case Archives: return r.archives;
     default: break;
     }
@@ -363,14 +342,7 @@ void TFormRegister::ShowRegister()
         new QTreeWidgetItem(lvOthers, {PathText(f.folder),
                                        MessageText(msg::RegisterFolderUnreadable).arg(PathText(f.folder), Utf8(f.reason))});
     for (const auto& o : register_.others) {
-        QString reason;
-        switch (o.kind) {
-        case reg::TOtherKind::NotTachograph: reason = MessageText(msg::RegisterNotTachograph); break;
-        case reg::TOtherKind::Generation2: reason = MessageText(msg::RegisterGeneration2); break;
-        case reg::TOtherKind::Unreadable: reason = MessageText(msg::RegisterUnreadable); break;
-        }
-        if (!o.reason.empty() && o.kind != reg::TOtherKind::NotTachograph)
-            reason += QStringLiteral(": ") + Utf8(o.reason);
+        const QString reason = reg::OtherText(o);
         auto* item = new QTreeWidgetItem(lvOthers, {PathText(o.path), reason});
         item->setToolTip(1, reason);
     }

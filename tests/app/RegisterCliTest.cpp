@@ -3,6 +3,7 @@
 // test has settings and a per-user data folder (the cache) of its own.
 
 #include "CardImageBuilder.h"
+#include "CliStatus.h"
 #include "VuBlockBuilder.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@
 
 using pellkit::test::Bytes;
 using pellkit::test::TCardSpec;
+namespace status = pellkit::test::cli;
 
 namespace {
 
@@ -83,10 +85,11 @@ protected:
 TEST_F(RegisterCli, JsonDocumentTheSameFromTheCache)
 {
     const TRun run = Cli({Archives(), "--json", "--today", "2020-07-20"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.exitCode, status::kOk) << run.err.toStdString();
     const QJsonObject doc = QJsonDocument::fromJson(run.out.toUtf8()).object();
     EXPECT_EQ(doc["format"].toString(), "pellkit-register");
     EXPECT_EQ(doc["version"].toInt(), 1);
+    EXPECT_EQ(doc["exitStatus"].toInt(), status::kOk);
     EXPECT_EQ(doc["today"].toString(), "2020-07-20");
 
     const QJsonArray rows = doc["rows"].toArray();
@@ -125,7 +128,7 @@ TEST_F(RegisterCli, JsonDocumentTheSameFromTheCache)
     // The cache in the per-user data folder answers the second run alike.
     EXPECT_TRUE(QFile::exists(root_.filePath("data/Morvane/Pellkit/register.db")));
     const TRun again = Cli({Archives(), "--json", "--today", "2020-07-20"});
-    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_EQ(again.exitCode, status::kOk);
     EXPECT_EQ(again.out, run.out);
 }
 
@@ -133,7 +136,7 @@ TEST_F(RegisterCli, TableOfTheSavedDestinationInTheInterfaceLanguage)
 {
     Settings("DestDir=" + Archives() + "\nLanguage=5\n");
     const TRun run = Cli({"--today", "2020-07-20"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.exitCode, status::kOk) << run.err.toStdString();
     // Columns stand two blanks or more apart; a blank state leaves its column empty.
     QList<QStringList> cells;
     for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts))
@@ -164,19 +167,19 @@ TEST_F(RegisterCli, ExitStatuses)
 {
     // No folder given and none saved.
     TRun run = Cli({});
-    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.exitCode, status::kUsage);
     EXPECT_TRUE(run.err.contains("no folder")) << run.err.toStdString();
-    EXPECT_EQ(Cli({Archives(), "--today", "20.07.2020"}).exitCode, 2);
+    EXPECT_EQ(Cli({Archives(), "--today", "20.07.2020"}).exitCode, status::kUsage);
 
     // A folder that cannot be read is said, the others still listed.
     run = Cli({Archives(), root_.filePath("missing"), "--lang", "3"});
-    EXPECT_EQ(run.exitCode, 5);
+    EXPECT_EQ(run.exitCode, status::kStorage);
     EXPECT_TRUE(run.err.contains("Cannot read the folder " + root_.filePath("missing"))) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("ES00000000000001"));
 
     // Unreadable archives do not fail the register.
     Write("cut.ddd", Bytes{0x76, 0x01, 0x00});
     run = Cli({Archives(), "--no-cache", "--lang", "3"});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, status::kOk);
     EXPECT_TRUE(run.out.contains(QRegularExpression("cut\\.ddd +Unreadable archive: "))) << run.out.toStdString();
 }

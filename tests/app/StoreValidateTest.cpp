@@ -173,8 +173,8 @@ TEST_F(StoreValidate, WithoutItsCatalogueTheCliNamesTheFileItLacks)
 TEST_F(StoreValidate, HelpFitsEightyColumnsAndListsTheCodes)
 {
     const QString lastVexaLanguage = QStringLiteral("22 ") + MessageTextIn(kEnglish, msg::kVexaLanguageCodes[22]);
-    for (const char* command :
-         {"probe", "fetch", "inspect", "verify", "activities", "store", "validate", "download", "configure", "set-clock"}) {
+    for (const char* command : {"probe", "fetch", "inspect", "verify", "activities", "register", "store", "validate",
+                                "download", "configure", "set-clock"}) {
         SCOPED_TRACE(command);
         const TRun run = Cli({command, "--help"});
         EXPECT_EQ(run.exitCode, cli::kOk);

@@ -346,6 +346,10 @@ TEST_F(Register, ProgressCancelAndFoldersThatCannotBeRead)
     EXPECT_EQ(rest.rows.size(), 6u); // the folder given twice counts once
     EXPECT_EQ(calls.back(), (std::pair<std::size_t, std::size_t>{6, 6}));
     ASSERT_EQ(rest.unreadableFolders.size(), 1u);
+    // All from the cache: the progress still reaches its end.
+    calls.clear();
+    EXPECT_EQ(reg::BuildRegister({Folder()}, options).filesCached, 6u);
+    EXPECT_EQ(calls, (std::vector<std::pair<std::size_t, std::size_t>>{{0, 6}, {6, 6}}));
     EXPECT_EQ(rest.unreadableFolders[0].folder, Folder() / "missing");
     EXPECT_FALSE(rest.unreadableFolders[0].reason.empty());
 }

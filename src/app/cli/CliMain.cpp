@@ -27,7 +27,7 @@ const Command kCommands[] = {
     {"inspect", "Show what card images or VU downloads hold: tree, identity, JSON.", RunInspect},
     {"verify", "Check the certificates and every signed part of card or VU data.", RunVerify},
     {"activities", "List the driver activity spans of card images and VU downloads.", RunActivities},
-    {"register", "List the driver cards and VUs of the archives and their next download due.", RunRegister},
+    {"register", "List driver cards and vehicle units with their next download due.", RunRegister},
     {"store", "Split saved data files into named archives in the destination.", RunStore},
     {"validate", "Check saved data files as a download is checked.", RunValidate},
     {"download", "Download the Vexa's data file into named archives.", RunDownload},

@@ -9,6 +9,7 @@
 
 #include "uMessageCodes.h"
 #include "uRegister.h"
+#include "uRegisterTexts.h"
 #include "uTranslation.h"
 #include "uViewText.h"
 
@@ -16,7 +17,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 #include <QTimeZone>
@@ -26,7 +26,6 @@
 #include <chrono>
 #include <cstdio>
 
-#include <unistd.h>
 
 namespace {
 
@@ -35,36 +34,8 @@ QString PathText(const std::filesystem::path& path) { return QString::fromStdU16
 
 // ---- the table ------------------------------------------------------------------
 
-QString DueText(const reg::TRegisterRow& row)
-{
-    switch (row.due) {
-    case reg::TDueState::Overdue: return MessageText(msg::RegisterOverdue);
-    case reg::TDueState::DueSoon: return MessageText(msg::RegisterDueSoon);
-    case reg::TDueState::Ok: break;
-    }
-    return {};
-}
-
-QString VerdictText(views::TVerdict verdict)
-{
-    switch (verdict) {
-    case views::TVerdict::Valid: return MessageText(msg::RegisterVerdictValid);
-    case views::TVerdict::Invalid: return MessageText(msg::RegisterVerdictInvalid);
-    case views::TVerdict::NotCheckable: break;
-    }
-    return MessageText(msg::RegisterVerdictNotCheckable);
-}
-
-QString OtherText(const reg::TRegisterOther& other)
-{
-    switch (other.kind) {
-    case reg::TOtherKind::Generation2: return MessageText(msg::RegisterGeneration2);
-    case reg::TOtherKind::Unreadable:
-        return MessageText(msg::RegisterUnreadable) + (other.reason.empty() ? QString() : QStringLiteral(": ") + Text(other.reason));
-    case reg::TOtherKind::NotTachograph: break;
-    }
-    return MessageText(msg::RegisterNotTachograph);
-}
+// Blank for a row not yet due: the marks stand out.
+QString DueMark(const reg::TRegisterRow& row) { return row.due == reg::TDueState::Ok ? QString() : reg::DueText(row.due); }
 
 void PrintTable(QTextStream& out, const std::vector<QStringList>& table)
 {
@@ -104,13 +75,12 @@ void PrintRegister(QTextStream& out, const reg::TRegister& r, const QStringList&
         for (const reg::TRegisterRow& row : r.rows) {
             const bool card = row.kind == reg::TEntityKind::DriverCard;
             const bool none = row.lastDownload == 0;
-            table.push_back({DueText(row),
-                             MessageText(card ? msg::RegisterKindDriverCard : msg::RegisterKindVehicleUnit),
+            table.push_back({DueMark(row), reg::KindText(row.kind),
                              Text(card ? row.cardNumber : row.registration), Text(card ? row.holder : row.vin),
                              Text(row.nation), Text(row.cardExpiry),
-                             none ? MessageText(msg::RegisterNoDownload) : Text(views::IsoDate(row.lastDownload)),
+                             reg::DownloadDateText(row.lastDownload),
                              none ? QStringLiteral("-") : Text(views::IsoDate(row.nextDue)),
-                             none ? QStringLiteral("-") : QString::number(row.daysLeft), VerdictText(row.verdict),
+                             none ? QStringLiteral("-") : QString::number(row.daysLeft), reg::VerdictText(row.verdict),
                              QString::number(row.archives)});
         }
         PrintTable(out, table);
@@ -120,7 +90,7 @@ void PrintRegister(QTextStream& out, const reg::TRegister& r, const QStringList&
     out << '\n' << MessageText(msg::RegisterOthersTitle) << '\n';
     std::vector<QStringList> table{{MessageText(msg::RegisterColumnFile), MessageText(msg::RegisterColumnReason)}};
     for (const reg::TRegisterOther& other : r.others)
-        table.push_back({PathText(other.path), OtherText(other)});
+        table.push_back({PathText(other.path), reg::OtherText(other)});
     PrintTable(out, table);
 }
 
@@ -173,7 +143,7 @@ QJsonObject RowJson(const reg::TRegisterRow& row)
     return o;
 }
 
-QJsonDocument RegisterJson(const reg::TRegister& r, const QStringList& folders, std::uint32_t today)
+QJsonObject RegisterJson(const reg::TRegister& r, const QStringList& folders, std::uint32_t today, int exitStatus)
 {
     QJsonArray rows;
     for (const auto& row : r.rows)
@@ -186,13 +156,14 @@ QJsonDocument RegisterJson(const reg::TRegister& r, const QStringList& folders, 
     QJsonArray unreadable;
     for (const auto& folder : r.unreadableFolders)
         unreadable.append(QJsonObject{{"folder", PathText(folder.folder)}, {"reason", Text(folder.reason)}});
-    return QJsonDocument(QJsonObject{{"format", "pellkit-register"},
+    return QJsonObject{{"format", "pellkit-register"},
                                      {"version", 1},
+                                     {"exitStatus", exitStatus},
                                      {"today", Text(views::IsoDate(today))},
                                      {"folders", QJsonArray::fromStringList(folders)},
                                      {"rows", rows},
                                      {"others", others},
-                                     {"unreadableFolders", unreadable}});
+                                     {"unreadableFolders", unreadable}};
 }
 
 // ---- progress ------------------------------------------------------------------
@@ -200,7 +171,7 @@ QJsonDocument RegisterJson(const reg::TRegister& r, const QStringList& folders, 
 // "Reading archives: 120 of 10000" on a terminal, redrawn at most ten times a second.
 class TRegisterProgress {
 public:
-    TRegisterProgress() : enabled_(isatty(STDERR_FILENO) == 1) {}
+    TRegisterProgress() : enabled_(StderrIsTerminal()) {}
     void Update(std::size_t done, std::size_t total)
     {
         if (!enabled_)
@@ -241,19 +212,16 @@ int RunRegister(const QStringList& args)
         "cache in the per-user data folder, so that a second run reads only new and changed files. Exit "
         "status 5 when a folder cannot be read, 6 when interrupted (Ctrl-C)."));
     parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("folders of archives"), QStringLiteral("[DIR...]"));
-    parser.addOption({QStringLiteral("json"), QStringLiteral("One JSON document instead of the table (docs/json.md).")});
+    AddJsonOption(parser);
     parser.addOption({QStringLiteral("today"),
                       QStringLiteral("Count the days left from this date, YYYY-MM-DD (default: today, UTC)."),
                       QStringLiteral("DATE")});
     parser.addOption({QStringLiteral("no-cache"), QStringLiteral("Read every file; neither use nor update the cache.")});
     AddKeysOption(parser);
-    AddLanguageOption(parser);
 
     if (const auto done = ParseArguments(parser, args))
         return *done;
     const QString command = args.first();
-    if (!ApplyLanguage(parser, command))
-        return kExitUsage;
 
     QStringList folders = parser.positionalArguments();
     if (folders.isEmpty()) {
@@ -303,10 +271,12 @@ int RunRegister(const QStringList& args)
         err << "pellkit-cli " << command << ": "
             << MessageText(msg::RegisterFolderUnreadable).arg(PathText(folder.folder), Text(folder.reason)) << '\n';
 
-    QTextStream out(stdout);
-    if (parser.isSet(QStringLiteral("json")))
-        out << RegisterJson(result, folders, options.today).toJson(QJsonDocument::Indented);
-    else
+    const int status = result.unreadableFolders.empty() ? kExitOk : kExitStorage;
+    if (JsonRequested(parser)) {
+        PrintJson(RegisterJson(result, folders, options.today, status));
+    } else {
+        QTextStream out(stdout);
         PrintRegister(out, result, folders);
-    return result.unreadableFolders.empty() ? kExitOk : kExitStorage;
+    }
+    return status;
 }
