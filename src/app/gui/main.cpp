@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("pellkit"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Empties a Vexa and stores its downloads."));
+    parser.setApplicationDescription(QStringLiteral("Empties a Vexa and stores its downloads; shows what an archive holds."));
     parser.addHelpOption();
     parser.addVersionOption();
     QCommandLineOption screenshot(QStringLiteral("screenshot"),
