@@ -32,7 +32,7 @@ Bytes Card(int index)
 {
     char number[17];
     std::snprintf(number, sizeof number, "ES%014d", index);
-    return pellkit::test::MakeCardImage(pellkit::test::TCardSpec{}
+    return pellkit::test::MakeCardImage(pellkit::test::TCardFields{}
                                             .Number(number)
                                             .LastDownload(kToday - static_cast<std::uint32_t>(index % 40) * 86400)
                                             .PadTo(26 * 1024));

@@ -176,7 +176,7 @@ void BuiltSeeds(Corpus& c)
     // Whole VU downloads: the overview and one block of every kind.
     const Bytes overviewResponse = Concat({Bytes{0x76, 0x01}, overview});
     const Bytes day = MakeTransferResponse(
-        0x02, ActivitiesData({.cards = {CardIWSpec{}, CardIWSpec{.slot = 1}},
+        0x02, ActivitiesData({.cards = {CardIWFields{}, CardIWFields{.slot = 1}},
                               .changes = {ActivityChange(0, false, false, kBreakRest, 0), ActivityChange(1, false, true, kBreakRest, 0),
                                           ActivityChange(0, false, false, kDriving, 360), ActivityChange(1, true, false, kWork, 370),
                                           ActivityChange(0, true, false, kBreakRest, 600)},
@@ -206,7 +206,7 @@ void BuiltSeeds(Corpus& c)
     // One file of each kind the register tells apart.
     c.Add("register", "card", card);
     c.Add("register", "card-via-vu", Concat({Bytes{0x76, 0x06}, cardQuick}));
-    c.Add("register", "card-with-download", MakeCardImage(TCardSpec{}.LastDownload(kDay)));
+    c.Add("register", "card-with-download", MakeCardImage(TCardFields{}.LastDownload(kDay)));
     c.Add("register", "vu-download", download);
     c.Add("register", "vu-overview-only", MakeOverviewResponse(0x0D, "AB 123", "WDB9634031L123456", kDay));
     c.Add("register", "vu-generation-2", MakeResponse(0x21, 64));
@@ -273,7 +273,7 @@ void SampleSeeds(Corpus& c, const fs::path& samples)
             files.push_back(e.path());
     std::sort(files.begin(), files.end());
 
-    std::vector<TEntrySpec> mixed;
+    std::vector<TEntryParts> mixed;
     for (const fs::path& path : files) {
         const auto bytes = ReadFile(path);
         if (!bytes || bytes->empty())
@@ -299,7 +299,7 @@ void SampleSeeds(Corpus& c, const fs::path& samples)
             c.Add("certificate", stem + "-signed-overview", certificates);
             c.Add("certificate", stem + "-member-state", Slice(block, 0, 194));
             const Bytes rest = Slice(*bytes, *overviewLength, 4096);
-            TEntrySpec entry{{0xA1, overview}, {0xA2, rest}};
+            TEntryParts entry{{0xA1, overview}, {0xA2, rest}};
             containers.push_back(MakeContainer({entry}));
             if (mixed.size() < 2)
                 mixed.push_back({{0xA1, overview}, {0xA2, Slice(rest, 0, 256)}});

@@ -176,9 +176,9 @@ protected:
 
 // Two driver cards read directly; their names come from their own data.
 struct TCards {
-    Bytes first = MakeCardImage(TCardSpec{}.Number("ES00000000000101").LastDownload(0x4B000000).PadTo(400));
+    Bytes first = MakeCardImage(TCardFields{}.Number("ES00000000000101").LastDownload(0x4B000000).PadTo(400));
     Bytes second = MakeCardImage(
-        TCardSpec{}.Number("ES00000000000202").Holder("OTHER", "NAME").LastDownload(0x4C000000).PadTo(400));
+        TCardFields{}.Number("ES00000000000202").Holder("OTHER", "NAME").LastDownload(0x4C000000).PadTo(400));
     Bytes data = MakeContainer({{{0xA7, first}}, {{0xA7, second}}});
     std::vector<Bytes> Entries() const { return {first, second}; }
 };
@@ -403,7 +403,7 @@ TEST_F(DownloadCli, FailuresLeaveTheVexaItsDataAndSayWhy)
 // file that holds them is kept in the downloads folder, and each is named.
 TEST_F(DownloadCli, EntriesWithoutAnArchiveAreKeptWhenTheVexaDeletes)
 {
-    const Bytes card = MakeCardImage(TCardSpec{}.LastDownload(0x4B000000).PadTo(400));
+    const Bytes card = MakeCardImage(TCardFields{}.LastDownload(0x4B000000).PadTo(400));
     const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", "XYZ12345678901234", 1706715720);
     const Bytes data = MakeContainer({{{0xA7, card}}, {{0xA1, overview}}, {{0xA0, {1, 2, 3}}}, {{0xA0, {4}}, {0xA1, overview}}});
     VexaSim sim({"--data", WriteData(data).string()});

@@ -88,9 +88,9 @@ inline std::map<std::string, Bytes> FilesIn(const fs::path& dir)
 // Two driver cards and a VU download, as the Vexa would hold them, and what
 // each entry must become on disk.
 struct TFaultData {
-    Bytes card1 = MakeCardImage(TCardSpec{}.Number("ES00000000000101").LastDownload(0x4B000000).PadTo(400));
+    Bytes card1 = MakeCardImage(TCardFields{}.Number("ES00000000000101").LastDownload(0x4B000000).PadTo(400));
     Bytes card2 = MakeCardImage(
-        TCardSpec{}.Number("ES00000000000202").Holder("OTHER", "NAME").LastDownload(0x4C000000).PadTo(400));
+        TCardFields{}.Number("ES00000000000202").Holder("OTHER", "NAME").LastDownload(0x4C000000).PadTo(400));
     Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", "VIN00000000000001", 0x4B100000);
     Bytes activities = MakeResponse(0x02, 300);
     Bytes data = MakeContainer({{{0xA7, card1}}, {{0xA7, card2}}, {{0xA1, overview}, {0xA2, activities}}});

@@ -307,7 +307,7 @@ SignedVu SignedVuDownload(const certkit::TestKey& key, const certkit::Raw& ms, c
     SignedVu d;
     d.overview = Concat({Bytes{0x76, 0x01}, MakeOverview(ms, vu, part, sign(part))});
     d.day1 = response(0x02, ActivitiesData({.changes = {ActivityChange(0, false, false, kDriving, 60)}}));
-    d.day2 = response(0x02, ActivitiesData({.day = kDay + 86400, .cards = {CardIWSpec{.surname = "M\xDCLLER"}}}));
+    d.day2 = response(0x02, ActivitiesData({.day = kDay + 86400, .cards = {CardIWFields{.surname = "M\xDCLLER"}}}));
     d.download = MakeVuDownload({d.overview, d.day1, d.day2, response(0x03, EventsFaultsData(1, 1, 0, 1)),
                                  response(0x04, DetailedSpeedData(kDay, 2)), response(0x05, TechnicalData(1))});
     return d;

@@ -16,7 +16,7 @@ using pellkit::test::RunCli;
 using pellkit::test::RunResult;
 using pellkit::test::TempDir;
 using pellkit::test::SyntheticCardImage;
-using pellkit::test::TEntrySpec;
+using pellkit::test::TEntryParts;
 using pellkit::test::VexaSim;
 using pellkit::test::VuEntry;
 using namespace std::chrono_literals;
@@ -28,7 +28,7 @@ using Strings = std::vector<std::string>;
 // A data file of made-up cards, written into dir.
 std::string SyntheticData(const TempDir& dir, int cards, const std::string& name = "data.bin")
 {
-    std::vector<TEntrySpec> entries;
+    std::vector<TEntryParts> entries;
     for (int i = 1; i <= cards; ++i)
         entries.push_back(CardEntry(SyntheticCardImage(i)));
     const std::string path = (dir / name).string();

@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 
 using pellkit::test::Bytes;
-using pellkit::test::TCardSpec;
+using pellkit::test::TCardFields;
 namespace status = pellkit::test::cli;
 
 namespace {
@@ -38,7 +38,7 @@ protected:
     {
         ASSERT_TRUE(QDir(root_.path()).mkpath("config/Morvane"));
         ASSERT_TRUE(QDir(root_.path()).mkpath("archives"));
-        Write("c.ddd", pellkit::test::MakeCardImage(TCardSpec{}.Number("ES00000000000001").LastDownload(kToday - 3 * kDay)));
+        Write("c.ddd", pellkit::test::MakeCardImage(TCardFields{}.Number("ES00000000000001").LastDownload(kToday - 3 * kDay)));
         Write("v", pellkit::test::MakeOverviewResponse(0x0D, "AB 123", "VIN00000000000001", kToday - 95 * kDay));
         Write("readme.txt", Bytes{'h', 'i'});
         Write("smart.ddd", pellkit::test::MakeResponse(0x21, 100));

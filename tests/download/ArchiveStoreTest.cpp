@@ -96,7 +96,7 @@ TEST_F(StoreTest, OverviewAloneWritesNothingButWithA8hGoesToTheSeparateArchive)
 TEST_F(StoreTest, CardReadThroughAVuLosesItsHeaderAndIsStampedNow)
 {
     const Bytes image = MakeCardImage(
-        TCardSpec().Nation(0x11).Number("ABC1234567890001").Holder("MARTIN", "PAUL").LastDownload(kOverviewTime));
+        TCardFields().Nation(0x11).Number("ABC1234567890001").Holder("MARTIN", "PAUL").LastDownload(kOverviewTime));
     const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", kVin, kOverviewTime);
     // The overview before the card neither names nor joins the card archive.
     const TStoreSummary s = Store(MakeContainer({{{0xA1, overview}, {0xA6, Concat({{0x76, 0x06}, image})}}}));
@@ -110,7 +110,7 @@ TEST_F(StoreTest, CardReadThroughAVuLosesItsHeaderAndIsStampedNow)
 TEST_F(StoreTest, DirectCardIsStoredWholeAndNamedFromItsLastDownload)
 {
     cardFormat_ = 1;
-    const Bytes image = MakeCardImage(TCardSpec().Nation(0x11).Number("ABC1234567890001").Holder("", "").LastDownload(0));
+    const Bytes image = MakeCardImage(TCardFields().Nation(0x11).Number("ABC1234567890001").Holder("", "").LastDownload(0));
     Store(MakeContainer({{{0xA7, image}}}));
     const QString name = Name(CardArchiveName(0x11, "ABC1234567890001", "", "", ArchiveTimeFromTimeReal(0), 1));
     EXPECT_EQ(name, "F__ABC123456789007001010000.C1B");
@@ -120,7 +120,7 @@ TEST_F(StoreTest, DirectCardIsStoredWholeAndNamedFromItsLastDownload)
 
 TEST_F(StoreTest, CardWithoutIdentificationIsNamedWithTheStandInTexts)
 {
-    const Bytes image = MakeCardImage(TCardSpec().NoIdentification());
+    const Bytes image = MakeCardImage(TCardFields().NoIdentification());
     const TStoreSummary s = Store(MakeContainer({{{0xA7, image}}}));
     const std::string number = MessageText(msg::NoIdentificationNumber).toLatin1().toStdString();
     const std::string holder = MessageText(msg::NoIdentificationName).toLatin1().toStdString();
@@ -131,7 +131,7 @@ TEST_F(StoreTest, CardWithoutIdentificationIsNamedWithTheStandInTexts)
 
 TEST_F(StoreTest, CardWithABlankNumberIsStoredNotTakenForAVu)
 {
-    const Bytes image = MakeCardImage(TCardSpec().Number(""));
+    const Bytes image = MakeCardImage(TCardFields().Number(""));
     const TStoreSummary s = Store(MakeContainer({{{0xA7, image}}}));
     const std::string number = MessageText(msg::NoIdentificationNumber).toLatin1().toStdString();
     EXPECT_EQ(Files(), QStringList{Name(CardArchiveName(0x0F, number, "SURNAME", "FIRST", kNow, 0))});
@@ -140,8 +140,8 @@ TEST_F(StoreTest, CardWithABlankNumberIsStoredNotTakenForAVu)
 
 TEST_F(StoreTest, EveryCardIsNamedFromItsOwnIdentification)
 {
-    const Bytes first = MakeCardImage(TCardSpec().Number("A000000000000001").Holder("ONE", "X"));
-    const Bytes second = MakeCardImage(TCardSpec().Number("A000000000000002").Holder("TWO", "Y"));
+    const Bytes first = MakeCardImage(TCardFields().Number("A000000000000001").Holder("ONE", "X"));
+    const Bytes second = MakeCardImage(TCardFields().Number("A000000000000002").Holder("TWO", "Y"));
     Store(MakeContainer({{{0xA7, first}}, {{0xA7, second}}}));
     EXPECT_EQ(Files(), (QStringList{Name(CardArchiveName(0x0F, "A000000000000001", "ONE", "X", kNow, 0)),
                                     Name(CardArchiveName(0x0F, "A000000000000002", "TWO", "Y", kNow, 0))}));
@@ -149,7 +149,7 @@ TEST_F(StoreTest, EveryCardIsNamedFromItsOwnIdentification)
 
 TEST_F(StoreTest, SmallCardArchivesAndEmptyEntriesWriteNothingAndAreSafe)
 {
-    const Bytes tiny = MakeCardImage(TCardSpec().NoIdentification().LastDownload(5).PadTo(0));
+    const Bytes tiny = MakeCardImage(TCardFields().NoIdentification().LastDownload(5).PadTo(0));
     const Bytes tinyViaVu{0x76, 0x06, 1, 2, 3};
     const TStoreSummary s = Store(MakeContainer({{{0xA7, tiny}},
                                                  {{0xA6, tinyViaVu}},
@@ -210,7 +210,7 @@ TEST_F(StoreTest, NamesFromDeviceDataStayInTheDestination)
     TStoreOptions o = Options();
     o.destination = dest;
     const Bytes overview = MakeOverviewResponse(0x0D, "../..\\x", kVin, kOverviewTime);
-    const Bytes card = MakeCardImage(TCardSpec().Number(std::string("../\x01\0", 5) + "9").Holder("A/B", "FIRST"));
+    const Bytes card = MakeCardImage(TCardFields().Number(std::string("../\x01\0", 5) + "9").Holder("A/B", "FIRST"));
     TMemoryStream stream(MakeContainer({{{0xA1, overview}, {0xA2, MakeResponse(0x02, 4)}, {0xA9, {1}}},
                                         {{0xA7, card}}}));
     const TStoreSummary s = StoreContainer(stream, o, rec_);
@@ -231,8 +231,8 @@ TEST_F(StoreTest, EightBitTextsBecomeLatin1Names)
 // Two downloads of one card through a VU in the same minute get the same name.
 TEST_F(StoreTest, ArchivesUnderATakenNameAreNeverDropped)
 {
-    const Bytes morning = MakeCardImage(TCardSpec().LastDownload(1));
-    const Bytes evening = MakeCardImage(TCardSpec().LastDownload(2));
+    const Bytes morning = MakeCardImage(TCardFields().LastDownload(1));
+    const Bytes evening = MakeCardImage(TCardFields().LastDownload(2));
     const auto viaVu = [](const Bytes& image) { return Concat({{0x76, 0x06}, image}); };
     const QString name = Name(CardArchiveName(0x0F, "ES00000000000001", "SURNAME", "FIRST", kNow, 0));
     const QString second = NumberedArchiveName(name, 2);
@@ -262,7 +262,7 @@ TEST_F(StoreTest, ArchivesUnderATakenNameAreNeverDropped)
 TEST_F(StoreTest, ManyEntriesOfOneNameAreAllKeptAndRecognisedOnTheNextDownload)
 {
     // Tiny VU responses all named alike: each search goes on from the last.
-    std::vector<TEntrySpec> entries;
+    std::vector<TEntryParts> entries;
     for (std::uint8_t i = 0; i < 40; ++i)
         entries.push_back({{0xA2, {0x76, 0x02, i}}});
     const Bytes data = MakeContainer(entries);
@@ -283,7 +283,7 @@ TEST_F(StoreTest, ManyEntriesOfOneNameAreAllKeptAndRecognisedOnTheNextDownload)
 
 TEST_F(StoreTest, MissingDestinationIsReportedAndNotSafe)
 {
-    const Bytes data = MakeContainer({{{0xA7, MakeCardImage(TCardSpec())}}, {{0xA2, MakeResponse(0x02, 4)}}});
+    const Bytes data = MakeContainer({{{0xA7, MakeCardImage(TCardFields())}}, {{0xA2, MakeResponse(0x02, 4)}}});
     for (const QString& missing : {dest_.filePath("gone"), QString()}) {
         TStoreRecorder rec;
         TStoreOptions o = Options();
@@ -310,7 +310,7 @@ TEST_F(StoreTest, FailedWriteIsReportedLeavesNoHalfArchiveAndTheNextEntryFollows
         file.write(reinterpret_cast<const char*>(bytes.data()), 10);
         return false;
     };
-    const TStoreSummary s = Store(MakeContainer({{{0xA7, MakeCardImage(TCardSpec())}}, {{0xA2, MakeResponse(0x02, 4)}}}));
+    const TStoreSummary s = Store(MakeContainer({{{0xA7, MakeCardImage(TCardFields())}}, {{0xA2, MakeResponse(0x02, 4)}}}));
     const QString card = Name(CardArchiveName(0x0F, "ES00000000000001", "SURNAME", "FIRST", kNow, 0));
     EXPECT_FALSE(s.allSafe);
     ASSERT_EQ(rec_.messages.size(), 1);
@@ -323,7 +323,7 @@ TEST_F(StoreTest, CardEntryWithSeparatePartsKeepsTheCardAndReportsTheRest)
 {
     // The extra parts have no archive of their own: they are named as not
     // archived (the data file keeps them), and the card archive is written.
-    const Bytes image = MakeCardImage(TCardSpec());
+    const Bytes image = MakeCardImage(TCardFields());
     const TStoreSummary s = Store(MakeContainer({{{0xA7, image}, {0xA8, {1, 2, 3}}}}));
     const QString card = Name(CardArchiveName(0x0F, "ES00000000000001", "SURNAME", "FIRST", kNow, 0));
     EXPECT_EQ(Files(), QStringList{card});

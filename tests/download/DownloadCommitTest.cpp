@@ -35,7 +35,7 @@ Bytes DamagedCard()
 // A card entry and a VU entry that both give an archive.
 Bytes GoodData()
 {
-    return MakeContainer({{{0xA7, MakeCardImage(TCardSpec{})}}, {{0xA2, MakeResponse(0x02, 20)}}});
+    return MakeContainer({{{0xA7, MakeCardImage(TCardFields{})}}, {{0xA2, MakeResponse(0x02, 20)}}});
 }
 
 class CommitTest : public ::testing::Test {
@@ -139,7 +139,7 @@ TEST_F(CommitTest, AFailedDownloadStoresNothingAndSaysSoLast)
 TEST_F(CommitTest, AnUnreadableEntryIsKeptWithTheWholeFileWhileTheOthersAreStored)
 {
     const Bytes data =
-        MakeContainer({{{0xA7, MakeCardImage(TCardSpec{})}}, {{0xA7, DamagedCard()}}, {{0xA2, MakeResponse(0x02, 20)}}});
+        MakeContainer({{{0xA7, MakeCardImage(TCardFields{})}}, {{0xA7, DamagedCard()}}, {{0xA2, MakeResponse(0x02, 20)}}});
     TDownloadOutcome outcome = Outcome(data, -8, 0, false, false);
     const TCommitSummary s = Commit(outcome);
     EXPECT_FALSE(s.Complete());
@@ -162,11 +162,11 @@ TEST_F(CommitTest, EntriesWithoutAnArchiveAreNamedAndTheirBytesKept)
 {
     const Bytes overview = MakeOverviewResponse(0x0D, "AB 123 CD", "XYZ12345678901234", 1706715720);
     const Bytes data = MakeContainer({
-        {{0xA7, MakeCardImage(TCardSpec{})}, {0xA9, {1, 2, 3}}},
+        {{0xA7, MakeCardImage(TCardFields{})}, {0xA9, {1, 2, 3}}},
         {{0xA1, overview}},
         {{0xA0, {1, 2, 3}}},
         {{0xA0, {1}}, {0xA1, overview}},
-        {{0xA7, MakeCardImage(TCardSpec{}.NoIdentification().PadTo(40))}},
+        {{0xA7, MakeCardImage(TCardFields{}.NoIdentification().PadTo(40))}},
     });
     for (const std::uint8_t end : {0x84, 0x83}) {
         SCOPED_TRACE(end);
@@ -214,7 +214,7 @@ TEST_F(CommitTest, StoringTheSameDataTwiceWritesEachArchiveOnce)
 TEST_F(CommitTest, TheSummaryLineSaysWhatBecameOfTheDownload)
 {
     SetCurrentLanguage(lang::English);
-    const Bytes withOverviewOnly = MakeContainer({{{0xA7, MakeCardImage(TCardSpec{})}},
+    const Bytes withOverviewOnly = MakeContainer({{{0xA7, MakeCardImage(TCardFields{})}},
                                                   {{0xA1, MakeOverviewResponse(0x0D, "AB 123 CD", "XYZ12345678901234",
                                                                                1706715720)}}});
     struct Case {

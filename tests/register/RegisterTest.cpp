@@ -21,7 +21,7 @@
 
 namespace fs = std::filesystem;
 using pellkit::test::Bytes;
-using pellkit::test::TCardSpec;
+using pellkit::test::TCardFields;
 
 namespace {
 
@@ -31,7 +31,7 @@ constexpr std::uint32_t kToday = 1595203200;
 
 Bytes Card(const std::string& number, std::uint32_t lastDownload, const std::string& surname = "SURNAME")
 {
-    return pellkit::test::MakeCardImage(TCardSpec{}.Number(number).Holder(surname, "FIRST").LastDownload(lastDownload));
+    return pellkit::test::MakeCardImage(TCardFields{}.Number(number).Holder(surname, "FIRST").LastDownload(lastDownload));
 }
 
 Bytes Vu(const std::string& registration, const std::string& vin, std::uint32_t currentTime)
@@ -103,7 +103,7 @@ TEST_F(Register, EveryFileToldByContentAndOneRowPerCardOrVu)
                                 .AddFile(0x0520, 2, Bytes(143, 0x20))
                                 .Image());
     Write("cut.ddd", Bytes{0x76, 0x01, 0x00, 0x01});
-    Write("nameless-card.ddd", pellkit::test::MakeCardImage(TCardSpec{}.NoIdentification()));
+    Write("nameless-card.ddd", pellkit::test::MakeCardImage(TCardFields{}.NoIdentification()));
     // Left alone: a dot file (the archive writer's temporaries) and a subfolder.
     Write(".tmp-archive", Card("ES00000000000009", kToday));
     fs::create_directories(Folder() / "sub");
@@ -201,7 +201,7 @@ TEST_F(Register, SecondRunComesFromTheCacheAndChangedFilesAreReadAgain)
 
     // Other size, same time: read again.
     const auto kept = fs::last_write_time(a);
-    Write("a.ddd", pellkit::test::MakeCardImage(TCardSpec{}.LastDownload(kToday - kDay).PadTo(400)));
+    Write("a.ddd", pellkit::test::MakeCardImage(TCardFields{}.LastDownload(kToday - kDay).PadTo(400)));
     fs::last_write_time(a, kept);
     changed = Run();
     EXPECT_EQ(changed.filesRead, 1u);

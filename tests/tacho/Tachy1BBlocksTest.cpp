@@ -63,7 +63,7 @@ struct BlockCase {
 
 std::vector<BlockCase> BlockCases()
 {
-    const ActivitiesSpec day{.cards = {CardIWSpec{}, CardIWSpec{.slot = 1}},
+    const ActivitiesFields day{.cards = {CardIWFields{}, CardIWFields{.slot = 1}},
                              .changes = {ActivityChange(0, false, false, kBreakRest, 0),
                                          ActivityChange(1, false, true, kBreakRest, 0),
                                          ActivityChange(0, false, false, kDriving, 360)},
@@ -123,7 +123,7 @@ TEST(VuBlocks, EveryShortBlockIsAnErrorAtItsEnd)
 TEST(VuBlocks, ErrorsNameWhatWasReadAndWhere)
 {
     // The count claims more than the bytes hold: nothing is allocated for it.
-    Bytes cards = ActivitiesData({.cards = {CardIWSpec{}}});
+    Bytes cards = ActivitiesData({.cards = {CardIWFields{}}});
     cards[7] = 0xFF;
     cards[8] = 0xFF;
     Bytes speed = DetailedSpeedData(kDay, 1);
@@ -161,12 +161,12 @@ TEST(VuBlocks, ErrorsNameWhatWasReadAndWhere)
 
 TEST(VuBlocks, ActivitiesFieldsAndCaptions)
 {
-    const ActivitiesSpec spec{.odometerMidnight = 0x012345,
-                              .cards = {CardIWSpec{.surname = "M\xDCLLER", .slot = 1}},
+    const ActivitiesFields fields{.odometerMidnight = 0x012345,
+                              .cards = {CardIWFields{.surname = "M\xDCLLER", .slot = 1}},
                               .changes = {ActivityChange(0, false, false, kWork, 0), ActivityChange(1, true, true, kDriving, 75)},
                               .places = 1,
                               .conditions = 2};
-    TMemoryStream stream(Concat({ActivitiesData(spec), Bytes(128, 0)}));
+    TMemoryStream stream(Concat({ActivitiesData(fields), Bytes(128, 0)}));
     TF7602 day;
     day.LoadFromStream(stream);
     EXPECT_EQ(day.dateOfDayDownloaded, kDay);

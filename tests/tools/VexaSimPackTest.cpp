@@ -113,7 +113,7 @@ TEST(VexaSimPack, ContainerNestsEntriesAndParts)
 
     const struct {
         const char* name;
-        std::vector<TEntrySpec> entries;
+        std::vector<TEntryParts> entries;
         Bytes want;
     } cases[] = {
         {"card", {CardEntry(Bytes{0xAA, 0xBB, 0xCC})}, {0xF0, 0x07, 0xF1, 0x05, 0xA7, 0x03, 0xAA, 0xBB, 0xCC}},
@@ -138,7 +138,7 @@ TEST(VexaSimPack, OverviewLengthFollowsItsLocksAndControls)
         const Bytes d = MakeVuDownload(c.locks, c.controls, rest);
         EXPECT_EQ(OverviewLength(d), c.length) << int(c.locks) << " locks, " << int(c.controls) << " controls";
 
-        const TEntrySpec e = VuEntry(d);
+        const TEntryParts e = VuEntry(d);
         ASSERT_EQ(e.size(), 2u);
         EXPECT_EQ(e[0].tag, 0xA1);
         EXPECT_EQ(e[0].content, Bytes(d.begin(), d.begin() + static_cast<std::ptrdiff_t>(c.length)));

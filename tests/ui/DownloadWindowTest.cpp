@@ -44,9 +44,9 @@ using namespace pellkit::test;
 namespace {
 
 struct TCards {
-    Bytes first = MakeCardImage(TCardSpec{}.Number("ES00000000000101").LastDownload(0x4B000000).PadTo(400));
+    Bytes first = MakeCardImage(TCardFields{}.Number("ES00000000000101").LastDownload(0x4B000000).PadTo(400));
     Bytes second = MakeCardImage(
-        TCardSpec{}.Number("ES00000000000202").Holder("OTHER", "NAME").LastDownload(0x4C000000).PadTo(400));
+        TCardFields{}.Number("ES00000000000202").Holder("OTHER", "NAME").LastDownload(0x4C000000).PadTo(400));
     Bytes data = MakeContainer({{{0xA7, first}}, {{0xA7, second}}});
 };
 

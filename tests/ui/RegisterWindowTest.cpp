@@ -39,7 +39,7 @@ void Write(const QString& path, const Bytes& bytes)
 
 Bytes Card(const char* number, const char* surname, std::uint32_t lastDownload)
 {
-    return MakeCardImage(TCardSpec().Number(number).Holder(surname, "A").LastDownload(lastDownload));
+    return MakeCardImage(TCardFields().Number(number).Holder(surname, "A").LastDownload(lastDownload));
 }
 
 class RegisterWindow : public ::testing::Test {

@@ -77,10 +77,10 @@ TEST(CardView, AnEmptyCardGivesEmptyLists)
 
 TEST(VuView, EveryBlockDecoded)
 {
-    CardIWSpec acrossMidnight{.surname = "M\xDCLLER", .insertion = kDay + 20 * 3600, .withdrawal = kDay + 86400 + 3600};
+    CardIWFields acrossMidnight{.surname = "M\xDCLLER", .insertion = kDay + 20 * 3600, .withdrawal = kDay + 86400 + 3600};
     const Bytes download = MakeVuDownload(
         {Concat({Bytes{0x76, 0x01}, MakeOverview(1, 2)}),
-         MakeTransferResponse(0x02, ActivitiesData({.cards = {CardIWSpec{}, acrossMidnight}, .places = 2, .conditions = 1})),
+         MakeTransferResponse(0x02, ActivitiesData({.cards = {CardIWFields{}, acrossMidnight}, .places = 2, .conditions = 1})),
          MakeTransferResponse(0x02, ActivitiesData({.day = kDay + 86400, .cards = {acrossMidnight}, .conditions = 1})),
          MakeTransferResponse(0x03, EventsFaultsData(1, 2, 1, 1)), MakeTransferResponse(0x04, DetailedSpeedData(kDay, 2)),
          MakeTransferResponse(0x05, TechnicalData(2))});

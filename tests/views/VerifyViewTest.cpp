@@ -41,7 +41,7 @@ Download SignedDownload(const std::string& vuCar = kMsRef)
     std::vector<Bytes> blocks = {
         Concat({Bytes{0x76, 0x01}, MakeOverview(MsCert(), EquipmentCert(vuCar), part, Sign(part))}),
         Signed(0x02, ActivitiesData({.changes = {ActivityChange(0, false, false, kDriving, 0)}})),
-        Signed(0x02, ActivitiesData({.day = kDay + 86400, .cards = {CardIWSpec{}}})),
+        Signed(0x02, ActivitiesData({.day = kDay + 86400, .cards = {CardIWFields{}}})),
         Signed(0x03, EventsFaultsData(1, 1, 1, 1)),
         Signed(0x04, DetailedSpeedData(kDay, 3)),
         Signed(0x05, TechnicalData(1)),

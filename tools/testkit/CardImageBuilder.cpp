@@ -88,14 +88,14 @@ Bytes DailyRecord(std::uint16_t previousLength, std::uint16_t length, std::uint3
     return out;
 }
 
-Bytes MakeCardImage(const TCardSpec& spec)
+Bytes MakeCardImage(const TCardFields& fields)
 {
     CardImageBuilder image;
-    if (spec.identification)
-        image.AddIdentification(spec.nation, spec.cardNumber, spec.surname, spec.firstNames);
-    if (spec.lastDownload)
-        image.AddCardDownload(*spec.lastDownload);
-    while (image.Image().size() + 30 <= spec.padTo)
+    if (fields.identification)
+        image.AddIdentification(fields.nation, fields.cardNumber, fields.surname, fields.firstNames);
+    if (fields.lastDownload)
+        image.AddCardDownload(*fields.lastDownload);
+    while (image.Image().size() + 30 <= fields.padTo)
         image.AddFile(0x0002, 0, Bytes(25, static_cast<std::uint8_t>(image.Image().size())));
     return image.Image();
 }

@@ -9,7 +9,7 @@
 //                    .AddCardDownload(0x5F000000)
 //                    .Image();
 //
-// Ready-made cards: MakeCardImage(TCardSpec) for the identification a test
+// Ready-made cards: MakeCardImage(TCardFields) for the identification a test
 // names, SyntheticCardImage for vexa-sim's made-up cards, MakeDriverCardImage
 // for a card with every file.
 
@@ -88,7 +88,7 @@ Bytes DailyRecord(std::uint16_t previousLength, std::uint16_t length, std::uint3
 // The identification file when a card number is given, EF_Card_Download when
 // a last download time is given, and EF_ICC blocks (FID 0002h, 25 bytes) as
 // filler up to padTo bytes, which make the image long enough to be kept.
-struct TCardSpec {
+struct TCardFields {
     std::uint8_t nation = 0x0F;
     std::string cardNumber = "ES00000000000001";
     std::string surname = "SURNAME";
@@ -97,14 +97,14 @@ struct TCardSpec {
     std::optional<std::uint32_t> lastDownload;
     std::size_t padTo = 200;
 
-    TCardSpec& Nation(std::uint8_t v) { nation = v; return *this; }
-    TCardSpec& Number(std::string v) { cardNumber = std::move(v); return *this; }
-    TCardSpec& Holder(std::string sur, std::string first) { surname = std::move(sur); firstNames = std::move(first); return *this; }
-    TCardSpec& NoIdentification() { identification = false; return *this; }
-    TCardSpec& LastDownload(std::uint32_t v) { lastDownload = v; return *this; }
-    TCardSpec& PadTo(std::size_t v) { padTo = v; return *this; }
+    TCardFields& Nation(std::uint8_t v) { nation = v; return *this; }
+    TCardFields& Number(std::string v) { cardNumber = std::move(v); return *this; }
+    TCardFields& Holder(std::string sur, std::string first) { surname = std::move(sur); firstNames = std::move(first); return *this; }
+    TCardFields& NoIdentification() { identification = false; return *this; }
+    TCardFields& LastDownload(std::uint32_t v) { lastDownload = v; return *this; }
+    TCardFields& PadTo(std::size_t v) { padTo = v; return *this; }
 };
-Bytes MakeCardImage(const TCardSpec& spec);
+Bytes MakeCardImage(const TCardFields& fields);
 
 // A small, well-formed card of made-up data: application identification,
 // identification (holder "SIMULATED", "TEST DRIVER", card number

@@ -36,32 +36,32 @@ Bytes MakeElement(std::uint8_t tag, std::span<const std::uint8_t> content)
     return out;
 }
 
-Bytes MakeEntry(const TEntrySpec& parts)
+Bytes MakeEntry(const TEntryParts& parts)
 {
     Bytes content;
-    for (const TPartSpec& p : parts)
+    for (const TPartBytes& p : parts)
         Append(content, MakeElement(p.tag, p.content));
     return MakeElement(0xF1, content);
 }
 
-Bytes MakeContainer(const std::vector<TEntrySpec>& entries)
+Bytes MakeContainer(const std::vector<TEntryParts>& entries)
 {
     Bytes body;
-    for (const TEntrySpec& e : entries)
+    for (const TEntryParts& e : entries)
         Append(body, MakeEntry(e));
     return MakeElement(0xF0, body);
 }
 
-TEntrySpec CardEntry(std::span<const std::uint8_t> image)
+TEntryParts CardEntry(std::span<const std::uint8_t> image)
 {
-    return {TPartSpec{0xA7, Bytes(image.begin(), image.end())}};
+    return {TPartBytes{0xA7, Bytes(image.begin(), image.end())}};
 }
 
-TEntrySpec CardViaVuEntry(std::span<const std::uint8_t> image)
+TEntryParts CardViaVuEntry(std::span<const std::uint8_t> image)
 {
     Bytes content{0x76, 0x06};
     Append(content, image);
-    return {TPartSpec{0xA6, std::move(content)}};
+    return {TPartBytes{0xA6, std::move(content)}};
 }
 
 std::size_t OverviewLength(std::span<const std::uint8_t> d)
@@ -86,12 +86,12 @@ std::size_t OverviewLength(std::span<const std::uint8_t> d)
     return length;
 }
 
-TEntrySpec VuEntry(std::span<const std::uint8_t> download)
+TEntryParts VuEntry(std::span<const std::uint8_t> download)
 {
     const std::size_t n = OverviewLength(download);
-    TEntrySpec entry{TPartSpec{0xA1, Bytes(download.begin(), download.begin() + static_cast<std::ptrdiff_t>(n))}};
+    TEntryParts entry{TPartBytes{0xA1, Bytes(download.begin(), download.begin() + static_cast<std::ptrdiff_t>(n))}};
     if (n < download.size())
-        entry.push_back(TPartSpec{0xA2, Bytes(download.begin() + static_cast<std::ptrdiff_t>(n), download.end())});
+        entry.push_back(TPartBytes{0xA2, Bytes(download.begin() + static_cast<std::ptrdiff_t>(n), download.end())});
     return entry;
 }
 

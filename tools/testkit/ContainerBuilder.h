@@ -3,7 +3,7 @@
 // entry holding its parts A0h..AFh. Lengths take the shortest form: one byte
 // below 80h, else 80h|k followed by k big-endian bytes (k up to 4).
 //
-//   MakeContainer({{{0xA7, MakeCardImage(TCardSpec{})}},
+//   MakeContainer({{{0xA7, MakeCardImage(TCardFields{})}},
 //                  {{0xA1, MakeOverviewResponse(0x0D, "AB 123", "VIN", t)}, {0xA2, MakeResponse(0x02, 300)}}})
 //
 // vexa-sim packs its data files with these too.
@@ -26,27 +26,27 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct TPartSpec {
+struct TPartBytes {
     std::uint8_t tag; // A0h..AFh
     Bytes content;
 };
-using TEntrySpec = std::vector<TPartSpec>;
+using TEntryParts = std::vector<TPartBytes>;
 
 // EPackError past the four length bytes a data file allows.
 Bytes EncodeLength(std::size_t length);
 Bytes MakeElement(std::uint8_t tag, std::span<const std::uint8_t> content);
 // F1h len parts...
-Bytes MakeEntry(const TEntrySpec& parts);
+Bytes MakeEntry(const TEntryParts& parts);
 // F0h len entries...
-Bytes MakeContainer(const std::vector<TEntrySpec>& entries);
+Bytes MakeContainer(const std::vector<TEntryParts>& entries);
 
 // A driver card image read directly: one A7h part, the image as is.
-TEntrySpec CardEntry(std::span<const std::uint8_t> image);
+TEntryParts CardEntry(std::span<const std::uint8_t> image);
 // A driver card image read through a vehicle unit: one A6h part, 76h 06h + image.
-TEntrySpec CardViaVuEntry(std::span<const std::uint8_t> image);
+TEntryParts CardViaVuEntry(std::span<const std::uint8_t> image);
 // A VU download (transfer responses, the first the overview 76h 01h): the
 // overview as A1h, everything after it as A2h (left out when nothing follows).
-TEntrySpec VuEntry(std::span<const std::uint8_t> download);
+TEntryParts VuEntry(std::span<const std::uint8_t> download);
 
 // Length of the overview at the start of a VU download, its 76h 01h included:
 // 2 + 621 + 98 per company lock + 31 per control activity. EPackError when

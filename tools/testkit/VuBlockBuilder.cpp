@@ -74,7 +74,7 @@ std::uint16_t ActivityChange(int slot, bool crew, bool notInserted, int activity
                                       (activity & 3) << 11 | (minute & 0x7FF));
 }
 
-Bytes CardIWRecord(const CardIWSpec& c)
+Bytes CardIWRecord(const CardIWFields& c)
 {
     Bytes b = Concat({NameField(c.surname, c.codePage), NameField(c.firstNames, c.codePage),
                       CardNumber(0x01, c.nation, c.cardNumber), BE32(c.expiry), BE32(c.insertion)});
@@ -87,12 +87,12 @@ Bytes CardIWRecord(const CardIWSpec& c)
     return b;
 }
 
-Bytes ActivitiesData(const ActivitiesSpec& s)
+Bytes ActivitiesData(const ActivitiesFields& s)
 {
     Bytes b = BE32(s.day);
     AppendBE(b, s.odometerMidnight, 3);
     Append(b, BE16(static_cast<std::uint16_t>(s.cards.size())));
-    for (const CardIWSpec& card : s.cards)
+    for (const CardIWFields& card : s.cards)
         Append(b, CardIWRecord(card));
     Append(b, BE16(static_cast<std::uint16_t>(s.changes.size())));
     for (std::uint16_t change : s.changes)

@@ -62,7 +62,7 @@ enum ActivityCode : int { kBreakRest = 0, kAvailability = 1, kWork = 2, kDriving
 std::uint16_t ActivityChange(int slot, bool crew, bool notInserted, int activity, int minute);
 
 // A VuCardIWRecord (129 bytes).
-struct CardIWSpec {
+struct CardIWFields {
     std::string surname = "DRIVER";
     std::string firstNames = "FIRST";
     std::uint8_t codePage = 0x01;
@@ -78,18 +78,18 @@ struct CardIWSpec {
     std::uint32_t previousWithdrawal = kDay - 3600;
     std::uint8_t manualInput = 0;
 };
-Bytes CardIWRecord(const CardIWSpec& spec);
+Bytes CardIWRecord(const CardIWFields& fields);
 
-struct ActivitiesSpec {
+struct ActivitiesFields {
     std::uint32_t day = kDay;
     std::uint32_t odometerMidnight = 1250;
-    std::vector<CardIWSpec> cards{};
+    std::vector<CardIWFields> cards{};
     std::vector<std::uint16_t> changes{};
     int places = 0;     // VuPlaceDailyWorkPeriodRecords of made-up data
     int conditions = 0; // SpecificConditionRecords of made-up data
 };
 // The signed data of a 76h 02h block (date to the last specific condition).
-Bytes ActivitiesData(const ActivitiesSpec& spec);
+Bytes ActivitiesData(const ActivitiesFields& fields);
 
 // ---- 76h 03h, 04h, 05h ----
 

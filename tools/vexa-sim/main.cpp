@@ -162,7 +162,7 @@ int Pack(const QStringList& args)
         return Fail("pack needs -o OUT", 2);
 
     // optionNames() keeps the command line's order, which the values per option do not.
-    std::vector<TEntrySpec> entries;
+    std::vector<TEntryParts> entries;
     QHash<QString, int> used;
     int syntheticIndex = 0;
     for (const QString& name : p.optionNames()) {
