@@ -17,21 +17,6 @@
 
 namespace {
 
-bool Utf8(const std::string& text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : 0;
-        if (n == 0 || i + n > text.size())
-            return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
-                return false;
-        i += n;
-    }
-    return true;
-}
-
 bool Same(const reg::TFileFacts& a, const reg::TFileFacts& b)
 {
     return a.kind == b.kind && a.cardNumber == b.cardNumber && a.holder == b.holder && a.nation == b.nation &&
