@@ -4,6 +4,7 @@
 
 #include "CardImageBuilder.h"
 #include "CertTestKit.h"
+#include "CliHome.h"
 #include "CliStatus.h"
 #include "Samples.h"
 #include "VuBlockBuilder.h"
@@ -14,7 +15,6 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -28,30 +28,13 @@ using pellkit::test::MakeCardImage;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-    QStringList Lines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
-};
+using CliRun = pellkit::test::TCliRun;
 
 CliRun Cli(const QStringList& args)
 {
     // Settings and spool of its own: every command reports spool leftovers.
-    static const QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(PELLKIT_CLI_PATH), args);
-    process.waitForFinished(-1);
-    CliRun run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    static const pellkit::test::TCliHome home;
+    return home.Run(args);
 }
 
 class InspectVerify : public testing::Test {

@@ -3,6 +3,7 @@
 // test has settings and a per-user data folder (the cache) of its own.
 
 #include "CardImageBuilder.h"
+#include "CliHome.h"
 #include "CliStatus.h"
 #include "VuBlockBuilder.h"
 
@@ -11,9 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -26,25 +25,20 @@ namespace {
 constexpr std::uint32_t kDay = 86400;
 constexpr std::uint32_t kToday = 1595203200; // 2020-07-20
 
-struct TRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using TRun = pellkit::test::TCliRun;
 
 class RegisterCli : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(QDir(root_.path()).mkpath("config/Morvane"));
-        ASSERT_TRUE(QDir(root_.path()).mkpath("archives"));
+        ASSERT_TRUE(QDir(home_.Path()).mkpath("archives"));
         Write("c.ddd", pellkit::test::MakeCardImage(TCardFields{}.Number("ES00000000000001").LastDownload(kToday - 3 * kDay)));
         Write("v", pellkit::test::MakeOverviewResponse(0x0D, "AB 123", "VIN00000000000001", kToday - 95 * kDay));
         Write("readme.txt", Bytes{'h', 'i'});
         Write("smart.ddd", pellkit::test::MakeResponse(0x21, 100));
     }
 
-    QString Archives() const { return root_.filePath("archives"); }
+    QString Archives() const { return home_.FilePath("archives"); }
 
     void Write(const QString& name, const Bytes& bytes)
     {
@@ -53,31 +47,11 @@ protected:
         f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     }
 
-    void Settings(const QString& lines)
-    {
-        QFile f(root_.filePath("config/Morvane/Pellkit.conf"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(("[Vexa]\n" + lines).toUtf8());
-    }
+    void Settings(const QString& lines) { ASSERT_TRUE(home_.Settings(lines)); }
 
-    TRun Cli(const QStringList& args)
-    {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", root_.filePath("config"));
-        env.insert("XDG_DATA_HOME", root_.filePath("data"));
-        env.insert("LC_ALL", "C.UTF-8");
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(PELLKIT_CLI_PATH), QStringList{"register"} + args);
-        process.waitForFinished(-1);
-        TRun run;
-        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
-    }
+    TRun Cli(const QStringList& args) { return home_.Run(QStringList{"register"} + args); }
 
-    QTemporaryDir root_;
+    pellkit::test::TCliHome home_;
 };
 
 } // namespace
@@ -126,7 +100,7 @@ TEST_F(RegisterCli, JsonDocumentTheSameFromTheCache)
     EXPECT_EQ(others[1].toObject()["kind"].toString(), "generation-2");
 
     // The cache in the per-user data folder answers the second run alike.
-    EXPECT_TRUE(QFile::exists(root_.filePath("data/Morvane/Pellkit/register.db")));
+    EXPECT_TRUE(QFile::exists(home_.FilePath("data/Morvane/Pellkit/register.db")));
     const TRun again = Cli({Archives(), "--json", "--today", "2020-07-20"});
     EXPECT_EQ(again.exitCode, status::kOk);
     EXPECT_EQ(again.out, run.out);
@@ -172,9 +146,9 @@ TEST_F(RegisterCli, ExitStatuses)
     EXPECT_EQ(Cli({Archives(), "--today", "20.07.2020"}).exitCode, status::kUsage);
 
     // A folder that cannot be read is said, the others still listed.
-    run = Cli({Archives(), root_.filePath("missing"), "--lang", "3"});
+    run = Cli({Archives(), home_.FilePath("missing"), "--lang", "3"});
     EXPECT_EQ(run.exitCode, status::kStorage);
-    EXPECT_TRUE(run.err.contains("Cannot read the folder " + root_.filePath("missing"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Cannot read the folder " + home_.FilePath("missing"))) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("ES00000000000001"));
 
     // Unreadable archives do not fail the register.

@@ -1,6 +1,7 @@
 // pellkit-cli store and validate, run as a user runs them, with settings and
 // a spool of their own (XDG_CONFIG_HOME, XDG_DATA_HOME) and data files built here.
 
+#include "CliHome.h"
 #include "CliStatus.h"
 #include "ContainerBuilder.h"
 #include "uArchUtil.h"
@@ -13,8 +14,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -27,32 +26,19 @@ constexpr int kEnglish = 3;
 constexpr int kFrench = 2;
 constexpr int kGerman = 5;
 
-struct TRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using TRun = TCliRun;
 
 class StoreValidate : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(QDir(root_.path()).mkpath("config/Morvane"));
-        ASSERT_TRUE(QDir(root_.path()).mkpath("dest"));
-    }
+    void SetUp() override { ASSERT_TRUE(QDir(home_.Path()).mkpath("dest")); }
 
-    QString Dest() const { return root_.filePath("dest"); }
+    QString Dest() const { return home_.FilePath("dest"); }
 
-    void Settings(const QString& lines)
-    {
-        QFile f(root_.filePath("config/Morvane/Pellkit.conf"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(("[Vexa]\n" + lines).toUtf8());
-    }
+    void Settings(const QString& lines) { ASSERT_TRUE(home_.Settings(lines)); }
 
     QString Write(const Bytes& bytes, const QString& name = QStringLiteral("data.bin"))
     {
-        const QString path = root_.filePath(name);
+        const QString path = home_.FilePath(name);
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
@@ -61,26 +47,10 @@ protected:
 
     TRun Cli(const QStringList& args, const QString& program = QStringLiteral(PELLKIT_CLI_PATH))
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", root_.filePath("config"));
-        env.insert("XDG_DATA_HOME", root_.filePath("data"));
-        env.insert("LC_ALL", locale_);
-        process.setProcessEnvironment(env);
-        process.start(program, args);
-        process.write(input_);
-        process.closeWriteChannel();
-        process.waitForFinished(-1);
-        TRun run;
-        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
+        return home_.Run(args, program);
     }
 
-    QTemporaryDir root_;
-    QString locale_ = QStringLiteral("C.UTF-8"); // the environment's language: none
-    QByteArray input_;                            // standard input
+    TCliHome home_;
 };
 
 const Bytes kVuData = MakeContainer({{{0xA2, MakeResponse(0x02, 60)}}});
@@ -143,7 +113,7 @@ TEST_F(StoreValidate, StoreFailsClearly)
 
     // A destination that is gone is found before anything is read, as a
     // download finds it.
-    const TRun missing = Cli({"store", file, "--dest", root_.filePath("gone"), "--lang", "3"});
+    const TRun missing = Cli({"store", file, "--dest", home_.FilePath("gone"), "--lang", "3"});
     EXPECT_EQ(missing.exitCode, cli::kStorage);
     EXPECT_TRUE(missing.err.contains(MessageTextIn(kEnglish, msg::DestinationUnusable))) << missing.err.toStdString();
     EXPECT_TRUE(missing.out.isEmpty());
@@ -157,17 +127,17 @@ TEST_F(StoreValidate, StoreFailsClearly)
 TEST_F(StoreValidate, WithoutItsCatalogueTheCliNamesTheFileItLacks)
 {
     // A leftover in the spool makes every command look up a catalogue text.
-    ASSERT_TRUE(QDir(root_.path()).mkpath("data/Morvane/Pellkit/spool"));
-    QFile leftover(root_.filePath("data/Morvane/Pellkit/spool/download-20240131-154200-000.vexa"));
+    ASSERT_TRUE(QDir(home_.Path()).mkpath("data/Morvane/Pellkit/spool"));
+    QFile leftover(home_.FilePath("data/Morvane/Pellkit/spool/download-20240131-154200-000.vexa"));
     ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
     leftover.close();
-    ASSERT_TRUE(QDir(root_.path()).mkpath("alone"));
-    const QString program = root_.filePath("alone/pellkit-cli");
+    ASSERT_TRUE(QDir(home_.Path()).mkpath("alone"));
+    const QString program = home_.FilePath("alone/pellkit-cli");
     ASSERT_TRUE(QFile::copy(QStringLiteral(PELLKIT_CLI_PATH), program));
 
     const TRun run = Cli({"validate", Write(kVuData)}, program);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(root_.filePath("alone/languages.db"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(home_.FilePath("alone/languages.db"))) << run.err.toStdString();
 }
 
 TEST_F(StoreValidate, HelpFitsEightyColumnsAndListsTheCodes)
@@ -209,8 +179,8 @@ TEST_F(StoreValidate, MessagesFollowTheLanguageTheLinesForScriptsDoNot)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        locale_ = QString::fromLatin1(c.locale);
-        const TRun refused = Cli(QStringList{"store", file, "--dest", root_.filePath("gone")} + c.extra);
+        home_.locale = QString::fromLatin1(c.locale);
+        const TRun refused = Cli(QStringList{"store", file, "--dest", home_.FilePath("gone")} + c.extra);
         EXPECT_EQ(refused.exitCode, cli::kStorage);
         EXPECT_TRUE(refused.err.contains(MessageTextIn(c.language, msg::DestinationUnusable))) << refused.err.toStdString();
 
@@ -256,7 +226,7 @@ TEST_F(StoreValidate, SeveralFilesAsOneJsonDocumentWithTheWorstStatus)
     EXPECT_EQ(checked[1]["error"]["code"].toInt(), -8);
 
     // Standard input, once.
-    input_ = QByteArray(reinterpret_cast<const char*>(kVuData.data()), static_cast<qsizetype>(kVuData.size()));
+    home_.input = QByteArray(reinterpret_cast<const char*>(kVuData.data()), static_cast<qsizetype>(kVuData.size()));
     const TRun piped = Cli({"validate", "-"});
     EXPECT_EQ(piped.exitCode, cli::kOk) << piped.err.toStdString();
     EXPECT_TRUE(piped.out.startsWith("F0 : 66\n"));
