@@ -102,20 +102,6 @@ private:
     bool done_ = false;
 };
 
-// Waits until the simulator has received at least count requests of cmd.
-bool WaitForRequests(const VexaSim& sim, const std::string& cmd, std::size_t count,
-                     std::chrono::milliseconds timeout = 30s)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        const auto r = sim.Requests();
-        if (static_cast<std::size_t>(std::count(r.begin(), r.end(), cmd)) >= count)
-            return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return false;
-}
-
 class DownloadCli : public testing::Test {
 protected:
     void SetUp() override
@@ -257,7 +243,7 @@ TEST_F(DownloadCli, DeleteGoesOutOnlyOnceTheDataIsSpooled)
     {
         TBackgroundCli cli({"download", "--port", sim.Port(), "--dest", Dest().string(), "--delete", "--lang", "3"},
                            home_.Path());
-        ASSERT_TRUE(WaitForRequests(sim, "83", 1));
+        ASSERT_TRUE(sim.WaitForRequests("83", 1));
         const auto spool = Spool();
         ASSERT_EQ(1u, spool.size());
         EXPECT_EQ(cards.data, spool.begin()->second);
@@ -363,15 +349,15 @@ TEST_F(DownloadCli, FailuresLeaveTheVexaItsDataAndSayWhy)
         switch (c.act) {
         case Act::None: break;
         case Act::InterruptDuringBlocks:
-            ASSERT_TRUE(WaitForRequests(sim, "81", 2));
+            ASSERT_TRUE(sim.WaitForRequests("81", 2));
             cli.Signal(SIGINT);
             break;
         case Act::InterruptAtOpen:
-            ASSERT_TRUE(WaitForRequests(sim, "80", 1));
+            ASSERT_TRUE(sim.WaitForRequests("80", 1));
             cli.Signal(SIGINT);
             break;
         case Act::RemoveDestination:
-            ASSERT_TRUE(WaitForRequests(sim, "81", 2));
+            ASSERT_TRUE(sim.WaitForRequests("81", 2));
             fs::remove_all(Dest());
             break;
         }

@@ -352,6 +352,7 @@ TEST(FaultMatrix, AFloodBehindAnAnswerIsNotKept)
     EXPECT_TRUE(run.spooledAtDelete);
     EXPECT_TRUE(DataSafe(run.sentDelete, dest, d));
     if (run.result != kResultOk) {
+        EXPECT_TRUE(sim.WaitForRequests("84", 1)) << "the Vexa is told to keep its data";
         EXPECT_EQ("84", sim.Requests().back());
     }
     ClearSpool();

@@ -20,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -297,6 +298,20 @@ public:
     }
     // The commands of the well-formed requests received, in order: "80", "81", ...
     std::vector<std::string> Requests() const { return Field("rx", "cmd"); }
+    // Waits until cmd was received at least count times: the journal lags
+    // behind the line, by far while the simulator is still writing a flood.
+    bool WaitForRequests(const std::string& cmd, std::size_t count,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(30)) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            const auto r = Requests();
+            if (static_cast<std::size_t>(std::count(r.begin(), r.end(), cmd)) >= count)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
     // The device's state changes: "kept", "deleted", "hangup", "reopened", "stopped".
     std::vector<std::string> Events() const { return Field("state", "event"); }
     // The journal file itself, for a reader that follows it as it grows.
