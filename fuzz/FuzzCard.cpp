@@ -40,6 +40,9 @@ void CheckSavedAsRead(T1BDriverCard& card)
             continue;
         const auto body = card.DataBody(*file);
         FUZZ_CHECK(body.size() == last[slot]->length);
+        // An empty file reads as its defaults, which are saved whole.
+        if (body.empty())
+            continue;
         TMemoryStream saved;
         file->SaveData(saved, card);
         FUZZ_CHECK(saved.Size() == body.size() && std::equal(body.begin(), body.end(), saved.Bytes().begin()));

@@ -45,7 +45,7 @@ private:
     ErrorHandler error_;
 };
 
-bool KnownResult(int code) { return code == kResultOk || (code >= -111 && code <= -100) || (code >= -3 && code <= -1); }
+bool KnownResult(int code) { return code == kResultOk || (code >= -113 && code <= -100) || (code >= -3 && code <= -1); }
 
 } // namespace
 

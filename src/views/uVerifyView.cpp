@@ -5,6 +5,7 @@
 #include "uCertificates.h"
 #include "uTachy1BDownload.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -194,7 +195,6 @@ TVerification VerifyCardImage(std::span<const std::uint8_t> image, TCertificateS
         part.kind = file->Name();
         part.name = Hex4(file->Fid()) + "h";
         part.index = 1;
-        part.length = file->BodyLength;
         // The data block the signature covers; a file without one, its signature block.
         const auto header = file->HasData && file->BodyOffset >= static_cast<std::int32_t>(TCardBlockHeader::kSize)
                                 ? static_cast<std::size_t>(file->BodyOffset) - TCardBlockHeader::kSize
@@ -202,6 +202,8 @@ TVerification VerifyCardImage(std::span<const std::uint8_t> image, TCertificateS
         part.offset = header + offsetInFile;
         part.verdict = TVerdict::NotCheckable;
         const auto body = card.DataBody(*file);
+        // A block cut short claims more than the file holds: only what is there is the part.
+        part.length = std::min<std::size_t>(file->BodyLength, body.size());
         if (!file->HasData)
             part.reason = TSignedPartCheck::TReason::NoDataBlock;
         else if (!file->HasSignature)

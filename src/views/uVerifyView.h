@@ -58,7 +58,7 @@ struct TSignedPartCheck {
     std::optional<std::uint32_t> day; // an activities block: its date
     int index = 0;                    // 1 for the first part of its kind, 2 for the second, ...
     std::size_t offset = 0;           // the block's 76h byte or the file's data block header, in the file
-    std::size_t length = 0;           // bytes the signature covers
+    std::size_t length = 0;           // bytes the signature covers, as far as the file holds them
     TVerdict verdict = TVerdict::NotCheckable;
     TReason reason = TReason::None;
     std::string detail;
