@@ -169,16 +169,14 @@ QString WrapText(const QString& text, int width)
         }
         const QString indent(hang, QLatin1Char(' '));
         QString rest = line;
-        bool first = true;
         while (rest.size() > width) {
             qsizetype cut = rest.lastIndexOf(QLatin1Char(' '), width);
-            if (cut <= (first ? hang : indent.size()))
+            if (cut <= hang)
                 cut = rest.indexOf(QLatin1Char(' '), width); // one word longer than the line
             if (cut < 0)
                 break;
             wrapped += rest.left(cut) + QLatin1Char('\n');
             rest = indent + rest.mid(cut + 1).trimmed();
-            first = false;
         }
         wrapped += rest + QLatin1Char('\n');
     }

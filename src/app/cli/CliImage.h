@@ -4,6 +4,7 @@
 #include "uImageKind.h"
 
 #include <QFile>
+#include <QJsonObject>
 #include <QString>
 #include <QTextStream>
 
@@ -47,6 +48,15 @@ inline std::optional<std::vector<std::uint8_t>> ReadInputFile(const QString& com
     if (!bytes)
         QTextStream(stderr) << "pellkit-cli " << command << ": " << error << '\n';
     return bytes;
+}
+
+// A file of a command on several files that cannot be read: told on stderr
+// as ReadInputFile tells it, and its entry in the JSON document.
+inline QJsonObject UnreadableFileEntry(const QString& command, const QString& path, const QString& error,
+                                       int exitStatus)
+{
+    QTextStream(stderr) << "pellkit-cli " << command << ": " << error << '\n';
+    return QJsonObject{{"path", path}, {"exitStatus", exitStatus}, {"error", QJsonObject{{"text", error}}}};
 }
 
 inline QString NotAnImageMessage(const QString& path)

@@ -139,17 +139,16 @@ void TCliReporter::DownloadFailed(int result, const QString& portError)
     PrintResultError(result, portError);
 }
 
-QJsonObject TCliReporter::Json(const TCommitSummary& summary, int exitStatus) const
+void TCliReporter::AddJson(QJsonObject& document, const TCommitSummary& summary, int exitStatus) const
 {
-    QJsonObject json{{"complete", summary.Complete()},
-                     {"exitStatus", exitStatus},
-                     {"archives", archives_},
-                     {"notArchived", notArchived_},
-                     {"unreadableEntries", summary.unreadable},
-                     {"kept", kept_}};
-    json.insert("error", error_.isEmpty() ? QJsonValue() : QJsonValue(error_));
-    json.insert("spoolError", spoolError_.isEmpty() ? QJsonValue() : QJsonValue(spoolError_));
-    return json;
+    document.insert("complete", summary.Complete());
+    document.insert("exitStatus", exitStatus);
+    document.insert("archives", archives_);
+    document.insert("notArchived", notArchived_);
+    document.insert("unreadableEntries", summary.unreadable);
+    document.insert("kept", kept_);
+    document.insert("error", error_.isEmpty() ? QJsonValue() : QJsonValue(error_));
+    document.insert("spoolError", spoolError_.isEmpty() ? QJsonValue() : QJsonValue(spoolError_));
 }
 
 int CommitExitStatus(const TCommitSummary& summary)

@@ -29,9 +29,9 @@ public:
     void UnreadableKept(int entries, const QString& path) override;
     void DownloadFailed(int result, const QString& portError) override;
 
-    // What the commit did, for --json (docs/json.md): archives, entries not
-    // archived, where the data file is kept, the error.
-    QJsonObject Json(const TCommitSummary& summary, int exitStatus) const;
+    // What the commit did, added to a --json document (docs/scripting.md):
+    // archives, entries not archived, where the data file is kept, the error.
+    void AddJson(QJsonObject& document, const TCommitSummary& summary, int exitStatus) const;
 
 private:
     bool json_;

@@ -98,9 +98,7 @@ int RunDownload(const QStringList& args)
     TCliReporter reporter(json);
     const TCommitSummary summary = CommitDownload(outcome, CommitOptions(*options), reporter);
     const int status = CommitExitStatus(summary);
-    const QJsonObject report = reporter.Json(summary, status);
-    for (auto it = report.begin(); it != report.end(); ++it)
-        document.insert(it.key(), it.value());
+    reporter.AddJson(document, summary, status);
     document.insert("endCommand", EndCommandJson(summary.endCommand));
     document.insert("endConfirmed", summary.endCommand != 0 && summary.endConfirmed);
     document.insert("vexaDeleted", summary.endCommand == 0x83 && summary.endConfirmed);

@@ -23,14 +23,10 @@ namespace {
 // goes on to the downloads folder. Its exit status.
 int StoreFile(const QString& command, const QString& file, const TStoreOptions& options, bool json, QJsonArray& files)
 {
-    QJsonObject entry{{"path", file}};
     QString error;
     auto bytes = ReadImageFile(file, error);
     if (!bytes) {
-        QTextStream(stderr) << "pellkit-cli " << command << ": " << error << '\n';
-        entry.insert("exitStatus", kExitData);
-        entry.insert("error", QJsonObject{{"text", error}});
-        files.append(entry);
+        files.append(UnreadableFileEntry(command, file, error, kExitData));
         return kExitData;
     }
     TDownloadOutcome outcome;
@@ -42,9 +38,8 @@ int StoreFile(const QString& command, const QString& file, const TStoreOptions& 
     TCliReporter reporter(json);
     const TCommitSummary summary = CommitDownload(outcome, CommitOptions(options), reporter);
     const int status = CommitExitStatus(summary);
-    const QJsonObject report = reporter.Json(summary, status);
-    for (auto it = report.begin(); it != report.end(); ++it)
-        entry.insert(it.key(), it.value());
+    QJsonObject entry{{"path", file}};
+    reporter.AddJson(entry, summary, status);
     files.append(entry);
     return status;
 }

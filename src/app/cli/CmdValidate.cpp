@@ -37,17 +37,15 @@ private:
 
 int ValidateFile(const QString& command, const QString& path, bool json, bool named, QJsonArray& files)
 {
-    QJsonObject entry{{"path", path}};
     QString error;
     auto bytes = ReadImageFile(path, error);
     if (!bytes) {
-        QTextStream(stderr) << "pellkit-cli " << command << ": " << error << '\n';
+        QJsonObject entry = UnreadableFileEntry(command, path, error, kExitData);
         entry.insert("valid", false);
-        entry.insert("exitStatus", kExitData);
-        entry.insert("error", QJsonObject{{"text", error}});
         files.append(entry);
         return kExitData;
     }
+    QJsonObject entry{{"path", path}};
     if (named && !json)
         QTextStream(stdout) << path << ":\n";
     TMemoryStream stream(std::move(*bytes));
